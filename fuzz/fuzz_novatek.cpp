@@ -1,0 +1,71 @@
+// libFuzzer harness of the "gps " index parser: the input is a whole recording. It is parsed in
+// normal and in first-record mode, and every record the parser reports is read back, so that a
+// count that disagrees with its array shows up under AddressSanitizer. The parser writes its
+// diagnostics to standard error; run with -close_fd_mask=2 to keep the log short.
+#include "recording/NovatekParser.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+// One file per process, rewritten for every input and removed at exit.
+const std::string& InputPath()
+{
+    static const std::string s_path = [] {
+        const char* dir = std::getenv("TMPDIR");
+        return std::string(dir && *dir ? dir : "/tmp") + "/torvix-fuzz-novatek-" + std::to_string(getpid()) + ".mp4";
+    }();
+    // Registered after s_path is built, so it runs before s_path is destroyed.
+    static const bool s_bCleanup = [] {
+        std::atexit([] { std::remove(s_path.c_str()); });
+        return true;
+    }();
+    (void)s_bCleanup;
+    return s_path;
+}
+
+bool WriteInput(const std::uint8_t* data, std::size_t size)
+{
+    std::FILE* f = std::fopen(InputPath().c_str(), "wb");
+    if (!f) return false;
+    const bool ok = size == 0 || std::fwrite(data, 1, size, f) == size;
+    return std::fclose(f) == 0 && ok;
+}
+
+void Touch(const NovatekParser& p)
+{
+    if (p.m_nGpsCount < 0 || static_cast<std::size_t>(p.m_nGpsCount) != p.m_vecGpsRecords.size()) std::abort();
+    if (p.m_nSensorCount < 0 || static_cast<std::size_t>(p.m_nSensorCount) != p.m_vecSensorFloats.size()) std::abort();
+    if (p.m_nSensorByteLength != p.m_nSensorCount || p.m_pSensorBytes) std::abort();
+    volatile double sink = 0;
+    for (int i = 0; i < p.m_nGpsCount; ++i) {
+        const GpsFix& f = p.m_vecGpsRecords[static_cast<std::size_t>(i)];
+        sink = sink + f.latitude + f.longitude + f.speedKmh + f.course + f.utcTime[0] + f.status[0] + f.latHemisphere[0];
+    }
+    for (int i = 0; i < p.m_nSensorCount; ++i) {
+        const SensorSample& s = p.m_vecSensorFloats[static_cast<std::size_t>(i)];
+        sink = sink + s.x + s.y + s.z;
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    if (!WriteInput(data, size)) return 0;
+    const std::wstring path(InputPath().begin(), InputPath().end());
+    // Kept across inputs, as the track holder keeps its parsers across recordings.
+    static NovatekParser s_normal(0);
+    static NovatekParser s_first(1);
+    for (NovatekParser* p : {&s_normal, &s_first}) {
+        const int r = p->Parse(path);
+        if (r != 0 && r != -1) std::abort();
+        Touch(*p);
+    }
+    return 0;
+}

@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds and runs every test through CTest.
+# TORVIX_SANITIZE=1 (set by CI) also builds and runs the tests under ASan and UBSan.
+set -euo pipefail
+cd "$(dirname "$0")"
+./scripts/install-deps.sh
+jobs=$(nproc)
+
+run_suite() {
+    local dir=$1; shift
+    cmake -S . -B "$dir" -G Ninja -DTORVIX_WERROR=ON "$@" >/dev/null
+    cmake --build "$dir" -j "$jobs"
+    # A display is never needed here: the ui tests start their own Xvfb.
+    (cd "$dir" && env -u DISPLAY ctest --output-on-failure -j "$jobs" --timeout 600)
+}
+
+run_suite build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+if [ "${TORVIX_SANITIZE:-0}" = "1" ]; then
+    export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+    run_suite build-asan -DCMAKE_BUILD_TYPE=Debug -DTORVIX_SANITIZE=ON -DTORVIX_BENCH=OFF
+fi
