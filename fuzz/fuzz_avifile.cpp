@@ -1,4 +1,5 @@
 // The RIFF/AVI reader on arbitrary bytes: open them as an AVI and read every sample of every stream.
+#include "fuzz/FuzzInputFile.h"
 #include "recording/AviFile.h"
 
 #include <unistd.h>
@@ -11,28 +12,15 @@
 
 namespace {
 
-// The reader works on files, so each input goes through one temporary file per process.
-const std::string& InputPath()
-{
-    static const std::string path = "/tmp/torvix_fuzz_avifile_" + std::to_string(::getpid()) + ".avi";
-    return path;
-}
-
-bool WriteInput(const std::uint8_t* data, std::size_t size)
-{
-    std::FILE* f = std::fopen(InputPath().c_str(), "wb");
-    if (!f) return false;
-    const bool ok = size == 0 || std::fwrite(data, 1, size, f) == size;
-    return std::fclose(f) == 0 && ok;
-}
+const CFuzzInputFile g_input("avifile.avi");
 
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    if (!WriteInput(data, size)) return 0;
+    if (!g_input.Write(data, size)) return 0;
     CAviFile avi;
-    if (avi.OpenUtf8(InputPath())) {
+    if (avi.OpenUtf8(g_input.Path())) {
         std::vector<std::uint8_t> buffer(4096);
         for (int s = 0; s < avi.GetStreamCount(); ++s) {
             const AviStreamHeader* info = avi.GetStreamInfo(s);
@@ -49,6 +37,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             (void)avi.GetStreamChunks(s);
         }
     }
-    std::remove(InputPath().c_str());
+    std::remove(g_input.Path().c_str());
     return 0;
 }

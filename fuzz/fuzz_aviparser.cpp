@@ -1,4 +1,5 @@
 // The AVI track parser on arbitrary bytes, in normal and in first-record mode.
+#include "fuzz/FuzzInputFile.h"
 #include "recording/AviParsers.h"
 
 #include <zent/platform/Text.h>
@@ -12,19 +13,7 @@
 
 namespace {
 
-const std::string& InputPath()
-{
-    static const std::string path = "/tmp/torvix_fuzz_aviparser_" + std::to_string(::getpid()) + ".avi";
-    return path;
-}
-
-bool WriteInput(const std::uint8_t* data, std::size_t size)
-{
-    std::FILE* f = std::fopen(InputPath().c_str(), "wb");
-    if (!f) return false;
-    const bool ok = size == 0 || std::fwrite(data, 1, size, f) == size;
-    return std::fclose(f) == 0 && ok;
-}
+const CFuzzInputFile g_input("aviparser.avi");
 
 void Check(const ISimpleParser& p)
 {
@@ -38,8 +27,8 @@ void Check(const ISimpleParser& p)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    if (!WriteInput(data, size)) return 0;
-    const std::wstring path = zent::Utf8ToWide(InputPath());
+    if (!g_input.Write(data, size)) return 0;
+    const std::wstring path = zent::Utf8ToWide(g_input.Path());
     for (int firstRecordOnly : {0, 1}) {
         CAviSimpleParser parser(firstRecordOnly);
         parser.Parse(path);
@@ -49,6 +38,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     CAviUserDataParser userData(0);
     if (userData.Parse(path) != -1 || userData.m_nGpsCount != 0) __builtin_trap();
-    std::remove(InputPath().c_str());
+    std::remove(g_input.Path().c_str());
     return 0;
 }

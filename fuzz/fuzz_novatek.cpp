@@ -2,6 +2,7 @@
 // normal and in first-record mode, and every record the parser reports is read back, so that a
 // count that disagrees with its array shows up under AddressSanitizer. The parser writes its
 // diagnostics to standard error; run with -close_fd_mask=2 to keep the log short.
+#include "fuzz/FuzzInputFile.h"
 #include "recording/NovatekParser.h"
 
 #include <cstddef>
@@ -13,29 +14,7 @@
 
 namespace {
 
-// One file per process, rewritten for every input and removed at exit.
-const std::string& InputPath()
-{
-    static const std::string s_path = [] {
-        const char* dir = std::getenv("TMPDIR");
-        return std::string(dir && *dir ? dir : "/tmp") + "/torvix-fuzz-novatek-" + std::to_string(getpid()) + ".mp4";
-    }();
-    // Registered after s_path is built, so it runs before s_path is destroyed.
-    static const bool s_bCleanup = [] {
-        std::atexit([] { std::remove(s_path.c_str()); });
-        return true;
-    }();
-    (void)s_bCleanup;
-    return s_path;
-}
-
-bool WriteInput(const std::uint8_t* data, std::size_t size)
-{
-    std::FILE* f = std::fopen(InputPath().c_str(), "wb");
-    if (!f) return false;
-    const bool ok = size == 0 || std::fwrite(data, 1, size, f) == size;
-    return std::fclose(f) == 0 && ok;
-}
+const CFuzzInputFile g_input("novatek.mp4");
 
 void Touch(const NovatekParser& p)
 {
@@ -57,8 +36,8 @@ void Touch(const NovatekParser& p)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    if (!WriteInput(data, size)) return 0;
-    const std::wstring path(InputPath().begin(), InputPath().end());
+    if (!g_input.Write(data, size)) return 0;
+    const std::wstring path(g_input.Path().begin(), g_input.Path().end());
     // Kept across inputs, as the track holder keeps its parsers across recordings.
     static NovatekParser s_normal(0);
     static NovatekParser s_first(1);

@@ -1,6 +1,7 @@
 #include "recording/AmbaParser.h"
 
 #include "diag/Trace.h"
+#include "recording/Mp4FlatWalk.h"
 #include "recording/NmeaFields.h"
 
 #include <algorithm>
@@ -20,27 +21,8 @@ constexpr std::array<const char*, 42> kKnownTypes = {
     "dumm", "ddap", "AMBA", "edts", "ctts", "sdtp", "nmhd", "mp4s", "ftyp",
 };
 
-// Containers: the walk goes on with their first child.
-constexpr std::array<const char*, 6> kContainers = {"moov", "mdia", "minf", "stbl", "udta", "udat"};
-
-template <std::size_t N> bool IsOneOf(const char* type, const std::array<const char*, N>& list)
-{
-    return std::any_of(list.begin(), list.end(), [type](const char* t) { return std::memcmp(type, t, 4) == 0; });
-}
 
 } // namespace
-
-// One header of the flat walk. The box's end never lies beyond the file.
-struct AmbaParser::Box {
-    std::uint64_t nStart = 0;
-    std::uint64_t nHeaderLen = 8;
-    std::uint64_t nEnd = 0;
-    char type[4] = {};
-    bool bEndsPastFile = false;
-
-    bool Is(const char* t) const { return std::memcmp(type, t, 4) == 0; }
-    std::uint64_t ContentStart() const { return nStart + nHeaderLen; }
-};
 
 AmbaParser::AmbaParser(int firstRecordOnly)
     // Not zeroed: only bytes just read into it are looked at, and the video list creates parsers
@@ -64,28 +46,7 @@ int AmbaParser::Reset()
     return 0;
 }
 
-// Size 0: the box runs to the end of the file (the flat walk keeps no parent). Size 1: a 64-bit
-// size follows. A size below the header length ends the walk.
-bool AmbaParser::ReadHeader(std::uint64_t pos, Box& box)
-{
-    std::uint8_t raw[8];
-    if (!m_file.ReadAt(pos, raw, sizeof raw)) return false;
-    box = Box{};
-    box.nStart = pos;
-    std::memcpy(box.type, raw + 4, 4);
-    std::uint64_t nSize = LoadU32BE(raw);
-    const std::uint64_t nLeft = m_file.Size() - pos;
-    if (nSize == 0) {
-        nSize = nLeft;
-    } else if (nSize == 1) {
-        if (!m_file.ReadU64BE(pos + 8, nSize)) return false;
-        box.nHeaderLen = 16;
-    }
-    if (nSize < box.nHeaderLen) return false;
-    box.bEndsPastFile = nSize > nLeft;
-    box.nEnd = box.bEndsPastFile ? m_file.Size() : pos + nSize;
-    return true;
-}
+bool AmbaParser::ReadHeader(std::uint64_t pos, Box& box) { return ReadMp4FlatBoxHeader(m_file, pos, box); }
 
 int AmbaParser::Parse(const std::wstring& path)
 {
@@ -94,8 +55,8 @@ int AmbaParser::Parse(const std::wstring& path)
         if (!m_file.Open(path)) return -1;
         Box box;
         while (ReadHeader(m_nPos, box)) {
-            if (!IsOneOf(box.type, kKnownTypes)) break;
-            if (IsOneOf(box.type, kContainers) || box.Is("trak")) {
+            if (!IsBoxTypeOneOf(box.type, kKnownTypes)) break;
+            if (IsBoxTypeOneOf(box.type, kMp4FlatContainers) || box.Is("trak")) {
                 if (box.Is("trak")) {
                     m_bNullMediaTrack = false;
                     m_nSampleCount = 0; // a table is never taken from another track

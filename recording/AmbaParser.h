@@ -4,6 +4,7 @@
 // sample holds a short G-sensor text and one NMEA RMC sentence.
 
 #include "recording/BoundedFile.h"
+#include "recording/Mp4FlatWalk.h"
 #include "recording/ISimpleParser.h"
 
 #include <cstddef>
@@ -32,7 +33,7 @@ public:
     static constexpr std::size_t kReadBufferSize = 1u << 20;
 
 private:
-    struct Box;
+    using Box = Mp4FlatBox;
     bool ReadHeader(std::uint64_t pos, Box& box);
     void ReadSampleSizes(const Box& box);
     void ReadChunkOffsetsAndDecode(const Box& box);

@@ -4,6 +4,7 @@
 // G-sensor samples as 12-byte records in one 'SENS' box.
 
 #include "recording/BoundedFile.h"
+#include "recording/Mp4FlatWalk.h"
 #include "recording/ISimpleParser.h"
 
 #include <cstddef>
@@ -40,7 +41,7 @@ public:
     static constexpr std::uint64_t kMaxTrackBoxBytes = 64u << 20;
 
 private:
-    struct Box;
+    using Box = Mp4FlatBox;
     bool ReadHeader(std::uint64_t pos, Box& box);
     void ReadSens(const Box& box);
     void ReadGpsr(const Box& box);
