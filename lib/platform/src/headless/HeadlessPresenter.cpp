@@ -1,0 +1,327 @@
+#include <zent/platform/headless/HeadlessPresenter.h>
+
+#include <zent/platform/Bitmap.h>
+#include <zent/platform/Window.h>
+
+#include <algorithm>
+#include <condition_variable>
+#include <cstring>
+#include <deque>
+#include <mutex>
+#include <unordered_map>
+
+namespace zent {
+
+namespace {
+
+struct CNative {
+    bool bTopLevel = false;
+    HWND hwndTop = nullptr;
+    RECT rc{};
+    int nShowCmd = SW_HIDE;
+    int nPresents = 0;
+    RECT rcLastPresent{};
+    UniqueBitmap pScreen; // top-level windows: what has been presented
+};
+
+} // namespace
+
+struct CHeadlessPresenter::CState {
+    explicit CState(ClockMode mode) : clockMode(mode) {}
+
+    const ClockMode clockMode;
+
+    std::mutex mutex;
+    std::condition_variable cv;          // wakes WaitForWork: Wake, input, clock moved
+    bool bWoken = false;                 // guarded by mutex
+    bool bAutoAdvance = false;           // guarded by mutex
+    TimePoint manualNow{};               // guarded by mutex
+    std::deque<InputEvent> dqInput;      // guarded by mutex
+
+    std::unordered_map<HWND, CNative> mapNatives; // GUI thread only
+};
+
+CHeadlessPresenter::CHeadlessPresenter(ClockMode mode) : m_pState(std::make_unique<CState>(mode)) {}
+
+CHeadlessPresenter::~CHeadlessPresenter() = default;
+
+TimePoint CHeadlessPresenter::Now() const
+{
+    if (m_pState->clockMode == ClockMode::Real) return std::chrono::steady_clock::now();
+    std::lock_guard lock(m_pState->mutex);
+    return m_pState->manualNow;
+}
+
+void CHeadlessPresenter::Wake()
+{
+    {
+        std::lock_guard lock(m_pState->mutex);
+        m_pState->bWoken = true;
+    }
+    m_pState->cv.notify_all();
+}
+
+void CHeadlessPresenter::WaitForWork(std::optional<TimePoint> deadline)
+{
+    CState& s = *m_pState;
+    std::unique_lock lock(s.mutex);
+    const auto fnReady = [&] {
+        if (s.bWoken || !s.dqInput.empty()) return true;
+        return s.clockMode == ClockMode::Manual && deadline && s.manualNow >= *deadline;
+    };
+    if (!fnReady() && s.clockMode == ClockMode::Manual && deadline && s.bAutoAdvance) s.manualNow = *deadline;
+    if (s.clockMode == ClockMode::Real && deadline)
+        s.cv.wait_until(lock, *deadline, fnReady);
+    else
+        s.cv.wait(lock, fnReady);
+    s.bWoken = false;
+}
+
+void CHeadlessPresenter::TakeInput(std::vector<InputEvent>& vecOut)
+{
+    std::lock_guard lock(m_pState->mutex);
+    for (const InputEvent& ev : m_pState->dqInput) vecOut.push_back(ev);
+    m_pState->dqInput.clear();
+}
+
+void CHeadlessPresenter::CreateTopLevel(HWND hwnd, const RECT& rcScreen, DWORD, DWORD)
+{
+    CNative& n = m_pState->mapNatives[hwnd];
+    n.bTopLevel = true;
+    n.hwndTop = hwnd;
+    n.rc = rcScreen;
+}
+
+void CHeadlessPresenter::CreateNativeChild(HWND hwnd, HWND hwndTop, const RECT& rcInTop)
+{
+    CNative& n = m_pState->mapNatives[hwnd];
+    n.hwndTop = hwndTop;
+    n.rc = rcInTop;
+}
+
+void CHeadlessPresenter::DestroyNative(HWND hwnd)
+{
+    m_pState->mapNatives.erase(hwnd);
+}
+
+void CHeadlessPresenter::MoveNative(HWND hwnd, const RECT& rc)
+{
+    auto it = m_pState->mapNatives.find(hwnd);
+    if (it != m_pState->mapNatives.end()) it->second.rc = rc;
+}
+
+void CHeadlessPresenter::ShowNative(HWND hwnd, int nCmdShow)
+{
+    auto it = m_pState->mapNatives.find(hwnd);
+    if (it != m_pState->mapNatives.end()) it->second.nShowCmd = nCmdShow;
+}
+
+void CHeadlessPresenter::Present(HWND hwndTop, HBITMAP hPicture, const RECT& rcDirty)
+{
+    auto it = m_pState->mapNatives.find(hwndTop);
+    BITMAP bm{};
+    if (it == m_pState->mapNatives.end() || !hPicture || !GetObject(hPicture, &bm)) return;
+    CNative& n = it->second;
+    BITMAP bmScreen{};
+    if (!n.pScreen || !GetObject(n.pScreen.get(), &bmScreen) || bmScreen.bmWidth != bm.bmWidth ||
+        bmScreen.bmHeight != bm.bmHeight) {
+        n.pScreen.reset(CreateDIBSection(nullptr, bm.bmWidth, bm.bmHeight, nullptr));
+        if (!n.pScreen) return;
+    }
+    const int nLeft = std::max<int>(rcDirty.left, 0);
+    const int nRight = std::min<int>(rcDirty.right, bm.bmWidth);
+    for (int y = std::max<int>(rcDirty.top, 0); y < std::min<int>(rcDirty.bottom, bm.bmHeight) && nLeft < nRight; ++y)
+        std::memcpy(GetBitmapRow(n.pScreen.get(), y) + nLeft, GetBitmapRow(hPicture, y) + nLeft,
+                    static_cast<std::size_t>(nRight - nLeft) * sizeof(std::uint32_t));
+    ++n.nPresents;
+    n.rcLastPresent = rcDirty;
+}
+
+void CHeadlessPresenter::AdvanceClock(std::chrono::milliseconds duration)
+{
+    if (m_pState->clockMode != ClockMode::Manual) return;
+    {
+        std::lock_guard lock(m_pState->mutex);
+        m_pState->manualNow += duration;
+    }
+    m_pState->cv.notify_all();
+}
+
+void CHeadlessPresenter::SetAutoAdvance(bool bAutoAdvance)
+{
+    {
+        std::lock_guard lock(m_pState->mutex);
+        m_pState->bAutoAdvance = bAutoAdvance;
+    }
+    m_pState->cv.notify_all();
+}
+
+void CHeadlessPresenter::Inject(const InputEvent& ev)
+{
+    {
+        std::lock_guard lock(m_pState->mutex);
+        m_pState->dqInput.push_back(ev);
+    }
+    m_pState->cv.notify_all();
+}
+
+void CHeadlessPresenter::InjectMouseMove(HWND hwnd, POINT pt)
+{
+    InputEvent ev;
+    ev.kind = InputKind::MouseMove;
+    ev.hwnd = hwnd;
+    ev.pt = pt;
+    Inject(ev);
+}
+
+void CHeadlessPresenter::InjectButtonDown(HWND hwnd, POINT pt, MouseButton button)
+{
+    InputEvent ev;
+    ev.kind = InputKind::ButtonDown;
+    ev.hwnd = hwnd;
+    ev.pt = pt;
+    ev.button = button;
+    Inject(ev);
+}
+
+void CHeadlessPresenter::InjectButtonUp(HWND hwnd, POINT pt, MouseButton button)
+{
+    InputEvent ev;
+    ev.kind = InputKind::ButtonUp;
+    ev.hwnd = hwnd;
+    ev.pt = pt;
+    ev.button = button;
+    Inject(ev);
+}
+
+void CHeadlessPresenter::InjectClick(HWND hwnd, POINT pt, MouseButton button)
+{
+    InjectButtonDown(hwnd, pt, button);
+    InjectButtonUp(hwnd, pt, button);
+}
+
+void CHeadlessPresenter::InjectDoubleClick(HWND hwnd, POINT pt, MouseButton button)
+{
+    InjectClick(hwnd, pt, button);
+    InputEvent ev;
+    ev.kind = InputKind::ButtonDoubleClick;
+    ev.hwnd = hwnd;
+    ev.pt = pt;
+    ev.button = button;
+    Inject(ev);
+    InjectButtonUp(hwnd, pt, button);
+}
+
+void CHeadlessPresenter::InjectDrag(HWND hwnd, POINT ptFrom, POINT ptTo, int nSteps, MouseButton button)
+{
+    nSteps = std::max(nSteps, 1);
+    InjectButtonDown(hwnd, ptFrom, button);
+    for (int i = 1; i <= nSteps; ++i) {
+        const POINT pt{ptFrom.x + (ptTo.x - ptFrom.x) * i / nSteps, ptFrom.y + (ptTo.y - ptFrom.y) * i / nSteps};
+        InjectMouseMove(hwnd, pt);
+    }
+    InjectButtonUp(hwnd, ptTo, button);
+}
+
+void CHeadlessPresenter::InjectWheel(HWND hwnd, POINT pt, int nDelta)
+{
+    InputEvent ev;
+    ev.kind = InputKind::Wheel;
+    ev.hwnd = hwnd;
+    ev.pt = pt;
+    ev.nWheelDelta = nDelta;
+    Inject(ev);
+}
+
+void CHeadlessPresenter::InjectKeyDown(HWND hwnd, UINT nVirtKey)
+{
+    InputEvent ev;
+    ev.kind = InputKind::KeyDown;
+    ev.hwnd = hwnd;
+    ev.nVirtKey = nVirtKey;
+    Inject(ev);
+}
+
+void CHeadlessPresenter::InjectKeyUp(HWND hwnd, UINT nVirtKey)
+{
+    InputEvent ev;
+    ev.kind = InputKind::KeyUp;
+    ev.hwnd = hwnd;
+    ev.nVirtKey = nVirtKey;
+    Inject(ev);
+}
+
+void CHeadlessPresenter::InjectKey(HWND hwnd, UINT nVirtKey)
+{
+    InjectKeyDown(hwnd, nVirtKey);
+    InjectKeyUp(hwnd, nVirtKey);
+}
+
+void CHeadlessPresenter::InjectChar(HWND hwnd, char32_t ch)
+{
+    InputEvent ev;
+    ev.kind = InputKind::Char;
+    ev.hwnd = hwnd;
+    ev.chChar = ch;
+    Inject(ev);
+}
+
+void CHeadlessPresenter::InjectText(HWND hwnd, std::u32string_view text)
+{
+    for (char32_t ch : text) InjectChar(hwnd, ch);
+}
+
+bool CHeadlessPresenter::HasNative(HWND hwnd) const
+{
+    return m_pState->mapNatives.count(hwnd) != 0;
+}
+
+bool CHeadlessPresenter::IsNativeVisible(HWND hwnd) const
+{
+    auto it = m_pState->mapNatives.find(hwnd);
+    return it != m_pState->mapNatives.end() && it->second.nShowCmd != SW_HIDE;
+}
+
+int CHeadlessPresenter::GetNativeShowCommand(HWND hwnd) const
+{
+    auto it = m_pState->mapNatives.find(hwnd);
+    return it == m_pState->mapNatives.end() ? SW_HIDE : it->second.nShowCmd;
+}
+
+RECT CHeadlessPresenter::GetNativeRect(HWND hwnd) const
+{
+    auto it = m_pState->mapNatives.find(hwnd);
+    return it == m_pState->mapNatives.end() ? RECT{} : it->second.rc;
+}
+
+int CHeadlessPresenter::GetPresentCount(HWND hwndTop) const
+{
+    auto it = m_pState->mapNatives.find(hwndTop);
+    return it == m_pState->mapNatives.end() ? 0 : it->second.nPresents;
+}
+
+RECT CHeadlessPresenter::GetLastPresentRect(HWND hwndTop) const
+{
+    auto it = m_pState->mapNatives.find(hwndTop);
+    return it == m_pState->mapNatives.end() ? RECT{} : it->second.rcLastPresent;
+}
+
+HBITMAP CHeadlessPresenter::GetScreen(HWND hwndTop) const
+{
+    auto it = m_pState->mapNatives.find(hwndTop);
+    return it == m_pState->mapNatives.end() ? nullptr : it->second.pScreen.get();
+}
+
+COLORREF CHeadlessPresenter::GetScreenPixel(HWND hwndTop, int x, int y) const
+{
+    const HBITMAP hScreen = GetScreen(hwndTop);
+    BITMAP bm{};
+    if (!hScreen || !GetObject(hScreen, &bm) || x < 0 || x >= bm.bmWidth) return 0xFFFFFFFF;
+    const std::uint32_t* pRow = GetBitmapRow(hScreen, y);
+    if (!pRow) return 0xFFFFFFFF;
+    // Bytes B, G, R, X in memory: 0xXXRRGGBB as a number, red and blue swapped against COLORREF.
+    const std::uint32_t px = pRow[x];
+    return RGB(static_cast<int>((px >> 16) & 0xFF), static_cast<int>((px >> 8) & 0xFF), static_cast<int>(px & 0xFF));
+}
+
+} // namespace zent
