@@ -21,7 +21,6 @@ constexpr std::array<const char*, 42> kKnownTypes = {
     "dumm", "ddap", "AMBA", "edts", "ctts", "sdtp", "nmhd", "mp4s", "ftyp",
 };
 
-
 } // namespace
 
 AmbaParser::AmbaParser(int firstRecordOnly)

@@ -20,7 +20,6 @@ constexpr std::array<const char*, 39> kKnownTypes = {
     "stco", "stss", "udat", "dumm", "ddap", "edts", "ctts", "AIDD", "ftyp",
 };
 
-
 } // namespace
 
 CMovieOldParser::CMovieOldParser(int firstRecordOnly)
