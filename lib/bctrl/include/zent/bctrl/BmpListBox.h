@@ -1,0 +1,180 @@
+#pragma once
+
+// A skinned single-column list box: a fixed number of equally tall rows drawn over row images,
+// each showing an item's text (and optionally a second text and an icon), scrolled row by row or
+// page by page by a companion scroll bar. Selection and focus changes go to the parent as
+// WM_BLIST_* (list item id, item index); the scroll bar's WM_BSCROLL_* messages move the rows.
+// GUI thread only.
+
+#include <zent/bctrl/BmpCtrl.h>
+#include <zent/bctrl/BmpScroll.h>
+#include <zent/bctrl/Export.h>
+#include <zent/util/ZuImage.h>
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace zent {
+
+// List -> parent: wParam the list's item id, lParam an item index. BCtrlMessages.h lacks them.
+constexpr UINT WM_BLIST_SELECT = 0x521;
+constexpr UINT WM_BLIST_UNSELECT = 0x522;
+constexpr UINT WM_BLIST_FOCUSIN = 0x523;
+constexpr UINT WM_BLIST_FOCUSOUT = 0x524;
+
+// List style bits: the scroll value is the first visible row (else the page number), and
+// selecting does not repaint.
+constexpr int BLS_ROW_SCROLL = 0x02000000;
+constexpr int BLS_NO_SELECT_REPAINT = 0x10000000;
+
+constexpr int kListMaxRowImages = 16;
+
+class ZENT_BCTRL_API CListBoxItem {
+public:
+    std::wstring m_strText;
+    std::wstring m_strText2;
+    HBITMAP m_hBitmap = nullptr; // not owned
+    int m_nFlag = 0;
+    int m_bCheck = 0; // also the selected flag
+    int m_nValue1 = 0;
+    int m_nValue2 = 0;
+    COLORREF m_clrText = 0xFFFFFFFF; // 0xFFFFFFFF: the list's text colour
+    HFONT m_hFont = nullptr;         // not owned; null: the list's font
+};
+
+class ZENT_BCTRL_API CBmpListBoxEx : public CBmpCtrl {
+public:
+    CBmpListBoxEx();
+    ~CBmpListBoxEx() override;
+
+    using CBmpCtrl::InitControl;
+    // listId places the control and its list rectangle, rowId gives the row height and the
+    // normal row image, bkId (optional) the background image.
+    int InitControl(int style, int pageSize, QLBMLoader* loader, UINT listId, UINT rowId, UINT bkId);
+    int ResetList(int pageSize, QLBMLoader* loader, UINT listId, UINT rowId, UINT bkId, int redraw);
+
+    // The new item's index.
+    int AddString(const std::wstring& text, const std::wstring& text2 = {}, HBITMAP bitmap = nullptr, int flag = 0,
+                  int value1 = 0, int value2 = 0, int redraw = 1);
+    // The index, or -1 outside 0..count.
+    int InsertString(int index, const std::wstring& text, const std::wstring& text2 = {}, HBITMAP bitmap = nullptr,
+                     int flag = 0, int value1 = 0, int value2 = 0, int redraw = 1);
+    int EditString(int index, const std::wstring& text, const std::wstring& text2, HBITMAP bitmap, int redraw);
+    int RemoveAt(int index, int redraw);
+    int RemoveAll(int redraw);
+
+    int SetSelectItem(int index);
+    int GetSelectItem() const;
+    int SetFocusItem(int index);
+    int GetFocusItem() const { return m_nFocusItem; }
+    int SetCheck(int index, int check);
+    int GetCheck(int index) const;
+    int SetScrollPosition(int pos, int redraw);
+    int GetScrollPosition() const { return m_nScroll; }
+    int SelectChange(int index);
+    // Shows the page at pos (a page up or down from the scroll bar). The rows are replaced in one
+    // step; no slide is animated.
+    int SlideMovePage(int pos);
+    int SetRowTextColor(int index, COLORREF colour);
+    // A font of its own for one item's texts (the caller keeps it alive), null for the list's.
+    int SetBoldFont(int index, HFONT font, int redraw);
+
+    int GetCount() const { return static_cast<int>(m_vecItems.size()); }
+    int GetPageCount() const { return m_nPageCount; }
+    int GetPageSize() const { return m_nPageSize; }
+    int GetRowHeight() const { return m_nRowHeight; }
+    int GetScrollMode() const { return m_nScrollMode; }
+    RECT GetListRect() const { return m_rcList; }
+    const CListBoxItem* GetItem(int index) const;
+    // The item shown at a point relative to the control, or -1.
+    int ItemFromPoint(POINT pt) const;
+    // The first item shown.
+    int GetFirstVisibleItem() const;
+
+    int SetListColor(int index, COLORREF colour);
+    COLORREF GetListColor(int index) const;
+    int SetTextColor(int index, COLORREF colour);
+    COLORREF GetTextColor(int index) const;
+    int SetRowImage(int row, UINT normalId, UINT highlightId);
+
+    int DrawCtrl(HDC dc, POINT origin) override;
+    int SoundPlay() override;
+    int Clean() override;
+    int LButtonDown(UINT flags, POINT pt) override;
+    int KeyInput(UINT key) override;
+    int FocusChange(int focus, UINT key) override;
+
+protected:
+    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    // Rows in the list colours alone (ground, selection), for skins without row pictures.
+    int DrawColorList(HDC dc, POINT origin);
+    // The icon and texts of one row into rcRow (picture coordinates).
+    virtual void DrawRowTexts(HDC dc, const CListBoxItem& item, const RECT& rcRow);
+    // The colour of an item's main text as things stand.
+    COLORREF RowTextColour(const CListBoxItem& item) const;
+
+private:
+    void Geometry(QLBMLoader* loader, UINT listId, UINT rowId, UINT bkId, int pageSize);
+    void UpdatePageCount();
+    void SendParent(UINT message, int index);
+    CZuImage* Image(UINT id);
+
+    std::vector<std::unique_ptr<CListBoxItem>> m_vecItems;
+    QLBMLoader* m_pLoader = nullptr; // not owned
+    int m_nScrollMode = 0;
+    int m_nPageSize = 1;
+    int m_nRowHeight = 0;
+    RECT m_rcList{};
+    int m_nFocusItem = -1;
+    int m_nScroll = 0;
+    int m_nPageCount = 0;
+    COLORREF m_clrList[3] = {0xFFFFFF, 0xFFBF00, 0xFFBF00};
+    COLORREF m_clrText[4] = {0xFFFFFF, 0, 0, 0x7F7F7F};
+    UINT m_nBkId = 0;
+    UINT m_nRowImage[kListMaxRowImages][2] = {};
+    std::map<UINT, std::unique_ptr<CZuImage>> m_mapImages;
+};
+
+// The plain member: text rows only, with a font of its own per shown row.
+class ZENT_BCTRL_API CBmpListBox : public CBmpListBoxEx {
+public:
+    CBmpListBox();
+    ~CBmpListBox() override;
+
+    int AddString(const std::wstring& text, int redraw = 1);
+    // row counts from the top of the shown rows; a null font gives the row back to the list's.
+    int setListBoldFont(int row, HFONT font, int redraw);
+
+protected:
+    void DrawRowTexts(HDC dc, const CListBoxItem& item, const RECT& rcRow) override;
+
+private:
+    HFONT m_hRowFont[kListMaxRowImages] = {}; // not owned
+};
+
+// Items with a main and a sub text; the sub text has a font, a place in the row and colours of
+// its own.
+class ZENT_BCTRL_API CBmpListBoxEx2 : public CBmpListBoxEx {
+public:
+    CBmpListBoxEx2();
+    ~CBmpListBoxEx2() override;
+
+    int AddString(const std::wstring& text, const std::wstring& subText, HBITMAP bitmap = nullptr, int flag = 0,
+                  int redraw = 1);
+    // rcInRow is relative to a row's top-left corner; the font is the caller's to keep alive.
+    int SetSubText(HFONT font, const RECT& rcInRow, COLORREF normal, COLORREF selected);
+    RECT GetSubTextRect() const { return m_rcSubText; }
+
+protected:
+    void DrawRowTexts(HDC dc, const CListBoxItem& item, const RECT& rcRow) override;
+
+private:
+    HFONT m_hSubFont = nullptr; // not owned
+    RECT m_rcSubText{};
+    COLORREF m_clrSubText = 0x7F7F7F;
+    COLORREF m_clrSubSelected = 0xFFFFFF;
+};
+
+} // namespace zent
