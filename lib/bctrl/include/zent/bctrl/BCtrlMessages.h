@@ -49,6 +49,29 @@ constexpr int BCS_ICON_LEFT = 0x8000;
 constexpr int BCS_TEXT_ALIGN_SHIFT = 16;
 constexpr int BCS_PRESSED = 0x4000;
 
+// Lists and views -> parent: wParam the list's item id, lParam an item index.
+constexpr UINT WM_BLIST_SELECT = 0x521;
+constexpr UINT WM_BLIST_UNSELECT = 0x522;
+constexpr UINT WM_BLIST_FOCUSIN = 0x523;
+constexpr UINT WM_BLIST_FOCUSOUT = 0x524;
+// A list view's scrolling came to rest.
+constexpr UINT WM_BVIEW_SETTLED = 0x528;
+
+// Shared by the scroll bars and the lists and views they drive.
+constexpr UINT WM_BSCROLL_PAGEUP = 0x541;
+constexpr UINT WM_BSCROLL_LINEUP = 0x542;
+constexpr UINT WM_BSCROLL_LINEDOWN = 0x543;
+constexpr UINT WM_BSCROLL_PAGEDOWN = 0x544;
+constexpr UINT WM_BSCROLL_CHANGED = 0x545;    // wParam item id, lParam new position
+constexpr UINT WM_BSCROLL_EXTRAROWS = 0x546;  // wParam a row; answer: extra rows before it
+
+// On-screen keyboard -> parent.
+// Keyboard -> parent. wParam is the item id; lParam a pointer to the control's display text,
+// valid while the control lives (its contents follow later changes).
+constexpr UINT WM_BCTRL_INPUT_CHANGED = 0x551;
+// Keyboard -> parent: the switch key of a disabled layout was pressed; lParam the wanted type.
+constexpr UINT WM_BCTRL_INPUT_TYPE_REQUEST = 0x552;
+
 // The transparent key of the whole skin.
 constexpr COLORREF kSkinKeyColor = 0xFF00FF;
 

@@ -28,11 +28,6 @@
 
 namespace zent {
 
-// Keyboard -> parent. wParam is the item id; lParam a pointer to the control's display text,
-// valid while the control lives (its contents follow later changes).
-constexpr UINT WM_BCTRL_INPUT_CHANGED = 0x551;
-// Keyboard -> parent: the switch key of a disabled layout was pressed; lParam the wanted type.
-constexpr UINT WM_BCTRL_INPUT_TYPE_REQUEST = 0x552;
 
 class ZENT_BCTRL_API CBmpInputEx : public CBmpCtrl {
 public:

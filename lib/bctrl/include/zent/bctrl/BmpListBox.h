@@ -18,12 +18,6 @@
 
 namespace zent {
 
-// List -> parent: wParam the list's item id, lParam an item index. BCtrlMessages.h lacks them.
-constexpr UINT WM_BLIST_SELECT = 0x521;
-constexpr UINT WM_BLIST_UNSELECT = 0x522;
-constexpr UINT WM_BLIST_FOCUSIN = 0x523;
-constexpr UINT WM_BLIST_FOCUSOUT = 0x524;
-
 // List style bits: the scroll value is the first visible row (else the page number), and
 // selecting does not repaint.
 constexpr int BLS_ROW_SCROLL = 0x02000000;

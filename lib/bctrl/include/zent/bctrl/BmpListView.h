@@ -19,11 +19,12 @@
 
 namespace zent {
 
-constexpr UINT WM_BVIEW_PAGEUP = 0x541;
-constexpr UINT WM_BVIEW_PAGEDOWN = 0x544;
-constexpr UINT WM_BVIEW_SCROLLTO = 0x545;
-constexpr UINT WM_BVIEW_TAP = 0x521;
-constexpr UINT WM_BVIEW_SETTLED = 0x528;
+// The view answers the scroll bar's messages and reports a tap as a list selection: the same
+// numbers under the names its callers read best.
+constexpr UINT WM_BVIEW_PAGEUP = WM_BSCROLL_PAGEUP;
+constexpr UINT WM_BVIEW_PAGEDOWN = WM_BSCROLL_PAGEDOWN;
+constexpr UINT WM_BVIEW_SCROLLTO = WM_BSCROLL_CHANGED;
+constexpr UINT WM_BVIEW_TAP = WM_BLIST_SELECT;
 
 class ZENT_BCTRL_API CBmpListView : public CBmpCtrl {
 public:

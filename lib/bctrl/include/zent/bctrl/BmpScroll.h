@@ -12,14 +12,6 @@
 
 namespace zent {
 
-// Shared by the scroll bars and the lists and views they drive; BCtrlMessages.h lacks them.
-constexpr UINT WM_BSCROLL_PAGEUP = 0x541;
-constexpr UINT WM_BSCROLL_LINEUP = 0x542;
-constexpr UINT WM_BSCROLL_LINEDOWN = 0x543;
-constexpr UINT WM_BSCROLL_PAGEDOWN = 0x544;
-constexpr UINT WM_BSCROLL_CHANGED = 0x545;    // wParam item id, lParam new position
-constexpr UINT WM_BSCROLL_EXTRAROWS = 0x546;  // wParam a row; answer: extra rows before it
-
 // Scroll-bar style bit: write the current row and the count on the track.
 constexpr int BSS_NUMBERS = 0x0200;
 
