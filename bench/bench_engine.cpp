@@ -97,6 +97,8 @@ struct BareSink {
     libvlc_media_player_t* player = nullptr;
     std::vector<std::uint32_t> buffer;
     std::atomic<int> frames{0};
+    bool chroma420 = false;
+    unsigned pitchY = 0, linesY = 0, pitchC = 0;
 
     static unsigned Setup(void** opaque, char* chroma, unsigned* w, unsigned* h, unsigned* pitches, unsigned* lines)
     {
@@ -106,6 +108,23 @@ struct BareSink {
             *w = sw;
             *h = sh;
         }
+        // RV32 by default: what a bare player needs to show its frames. BENCH_BARE_CHROMA=I420
+        // measures decoding alone, with no conversion at all.
+        const char* e = std::getenv("BENCH_BARE_CHROMA");
+        if (e && std::strcmp(e, "I420") == 0) {
+            std::memcpy(chroma, "I420", 4);
+            const unsigned pw = (*w + 31) / 32 * 32, pc = ((*w + 1) / 2 + 31) / 32 * 32, ph = (*h + 31) / 32 * 32;
+            pitches[0] = pw;
+            pitches[1] = pitches[2] = pc;
+            lines[0] = ph;
+            lines[1] = lines[2] = ph / 2;
+            self->buffer.assign((static_cast<std::size_t>(pw) * ph + static_cast<std::size_t>(pc) * ph) / 4 + 64, 0);
+            self->chroma420 = true;
+            self->pitchY = pw;
+            self->linesY = ph;
+            self->pitchC = pc;
+            return 1;
+        }
         std::memcpy(chroma, "RV32", 4);
         pitches[0] = *w * 4;
         lines[0] = *h;
@@ -114,7 +133,13 @@ struct BareSink {
     }
     static void* Lock(void* opaque, void** planes)
     {
-        planes[0] = static_cast<BareSink*>(opaque)->buffer.data();
+        auto* self = static_cast<BareSink*>(opaque);
+        auto* base = reinterpret_cast<std::uint8_t*>(self->buffer.data());
+        planes[0] = base;
+        if (self->chroma420) {
+            planes[1] = base + static_cast<std::size_t>(self->pitchY) * self->linesY;
+            planes[2] = static_cast<std::uint8_t*>(planes[1]) + static_cast<std::size_t>(self->pitchC) * (self->linesY / 2);
+        }
         return nullptr;
     }
     static void Display(void* opaque, void*) { ++static_cast<BareSink*>(opaque)->frames; }

@@ -118,6 +118,18 @@ int CFFMpegPlayerEx::GetAudioTrack(int nIndex)
     return libvlc_audio_get_track(Player(nIndex));
 }
 
+int CFFMpegPlayerEx::GetAudioVolume(int nIndex)
+{
+    if (nIndex < 0 || nIndex >= GetFileCount() || !Player(nIndex)) return -1;
+    return libvlc_audio_get_volume(Player(nIndex));
+}
+
+float CFFMpegPlayerEx::GetContrast(int nIndex)
+{
+    if (nIndex < 0 || nIndex >= GetFileCount() || !Player(nIndex)) return -1.0f;
+    return libvlc_video_get_adjust_float(Player(nIndex), libvlc_adjust_Contrast);
+}
+
 int CFFMpegPlayerEx::GetState()
 {
     return m_nState.load();

@@ -73,6 +73,10 @@ public:
     // (-1 when absent) and the id of its playing audio track (-1 when none or absent).
     long long GetPlayTimeMs(int nIndex);
     int GetAudioTrack(int nIndex);
+    // libvlc's volume of a media player (-1 when absent or without audio output) and the
+    // contrast it was last given (-1 when absent).
+    int GetAudioVolume(int nIndex);
+    float GetContrast(int nIndex);
 
     // Times the rear player was moved by VideoSyncCorrection since Open (any thread).
     int GetSyncCorrectionCount() const { return m_nSyncCount.load(); }
