@@ -6,6 +6,7 @@
 #include <zent/bctrl/BmpListBox.h>
 #include <zent/bctrl/BmpScroll.h>
 
+#include <chrono>
 #include <tuple>
 
 using namespace zent;
@@ -369,6 +370,12 @@ TEST_F(CListBoxTest, ScrollMessagesMoveTheRows)
     m_pPresenter->InjectClick(m_panel.GetSafeHwnd(), POINT{52, 5 + 45});
     Pump();
     EXPECT_EQ(m_list.GetScrollPosition(), 2);
+    // The new rows slide in on the list's timer.
+    for (int step = 0; step < CBmpListBoxEx::kSlideSteps; ++step) {
+        m_pPresenter->AdvanceClock(std::chrono::milliseconds(CBmpListBoxEx::kSlideTickMs));
+        Pump();
+    }
+    EXPECT_FALSE(m_list.IsSliding());
     EXPECT_EQ(Rows(), (std::vector<COLORREF>{kRow, kHighlight, kRow, kRow}));
     ClickRow(0);
     EXPECT_EQ(m_list.GetSelectItem(), 2);

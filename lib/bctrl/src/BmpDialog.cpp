@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <iterator>
 #include <thread>
 
 namespace zent {
@@ -252,11 +253,7 @@ int CBmpDialog::Draw(int flush)
     SelectObject(mem.get(), picture.get());
 
     if (m_bTransparentBk) {
-        BitBlt(mem.get(), 0, 0, w, h, m_hClientDC, 0, 0, SRCCOPY);
-        if (m_kBackground.IsLoaded())
-            m_kBackground.DrawTransparent(mem.get(), m_ptBackground.x, m_ptBackground.y,
-                                          static_cast<int>(m_kBackground.GetWidth()),
-                                          static_cast<int>(m_kBackground.GetHeight()), kSkinKeyColor);
+        DrawBackgroundEx(m_hClientDC, mem.get());
     } else {
         DrawBackground(mem.get());
     }
@@ -550,11 +547,41 @@ void CBmpDialog::DrawSlideStep(HDC picture, double fraction, bool bShowing)
     SelectClipRgn(m_hClientDC, nullptr);
 }
 
+int CBmpDialog::DrawBackgroundEx(HDC screen, HDC picture)
+{
+    if (!screen || !picture) return 0;
+    BitBlt(picture, 0, 0, m_rcClient.Width(), m_rcClient.Height(), screen, 0, 0, SRCCOPY);
+    if (m_kBackground.IsLoaded())
+        m_kBackground.DrawTransparent(picture, m_ptBackground.x, m_ptBackground.y,
+                                      static_cast<int>(m_kBackground.GetWidth()),
+                                      static_cast<int>(m_kBackground.GetHeight()), kSkinKeyColor);
+    return 1;
+}
+
+int CBmpDialog::DrawShowSliding(HDC picture, int step)
+{
+    if (!picture || !m_hClientDC || step < 0 || step >= static_cast<int>(std::size(kSlideFractions))) return 0;
+    GetClientRect(GetSafeHwnd(), &m_rcClient);
+    DrawSlideStep(picture, kSlideFractions[step], true);
+    return 1;
+}
+
+int CBmpDialog::DrawHideSliding(int step)
+{
+    const int last = static_cast<int>(std::size(kSlideFractions)) - 1;
+    if (!m_bmpSaved || !m_hClientDC || step < 0 || step > last) return 0;
+    GetClientRect(GetSafeHwnd(), &m_rcClient);
+    UniqueDC mem(CreateCompatibleDC(m_hClientDC));
+    CSelectObject<HBITMAP> sel(mem.get(), m_bmpSaved.get());
+    DrawSlideStep(mem.get(), kSlideFractions[last - step], false);
+    return 1;
+}
+
 int CBmpDialog::SlideShowWnd(HDC picture)
 {
     if (!picture || !m_hClientDC) return 0;
-    for (double f : kSlideFractions) {
-        DrawSlideStep(picture, f, true);
+    for (int step = 0; step < static_cast<int>(std::size(kSlideFractions)); ++step) {
+        DrawShowSliding(picture, step);
         std::this_thread::sleep_for(kSlideShowPause);
     }
     // Kept for the hide effect.
@@ -572,10 +599,8 @@ int CBmpDialog::SlideShowWnd(HDC picture)
 int CBmpDialog::SlideHideWnd()
 {
     if (!m_bSlideHide || !m_bmpSaved || !m_hClientDC) return 0;
-    UniqueDC mem(CreateCompatibleDC(m_hClientDC));
-    SelectObject(mem.get(), m_bmpSaved.get());
-    for (int i = 9; i >= 0; --i) {
-        DrawSlideStep(mem.get(), kSlideFractions[i], false);
+    for (int step = 0; step < static_cast<int>(std::size(kSlideFractions)); ++step) {
+        DrawHideSliding(step);
         std::this_thread::sleep_for(kSlideHidePause);
     }
     return 1;

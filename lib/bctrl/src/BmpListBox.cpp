@@ -10,6 +10,16 @@ namespace zent {
 namespace {
 constexpr COLORREF kNoColour = 0xFFFFFFFF;
 constexpr int kTextIndent = 4;
+// How much of the list the incoming page covers after each slide step.
+constexpr double kSlideFractions[CBmpListBoxEx::kSlideSteps] = {0.2, 0.4, 0.6, 0.7, 0.75, 0.8, 0.85, 0.9, 0.95, 1.0};
+
+int BitmapSize(HBITMAP bmp, int* height)
+{
+    BITMAP bm{};
+    if (!bmp || !GetObject(bmp, &bm)) return *height = 0;
+    *height = bm.bmHeight;
+    return bm.bmWidth;
+}
 } // namespace
 
 CBmpListBoxEx::CBmpListBoxEx() = default;
@@ -92,6 +102,52 @@ int CBmpListBoxEx::InsertString(int index, const std::wstring& text, const std::
     UpdatePageCount();
     SetDisableCtrl(0, redraw);
     return index;
+}
+
+int CBmpListBoxEx::AddStringDC(const std::wstring& text, const std::wstring& text2, HDC source, const RECT& rcSource,
+                               int redraw)
+{
+    const int w = rcSource.right - rcSource.left;
+    const int h = rcSource.bottom - rcSource.top;
+    if (!source || w <= 0 || h <= 0) return -1;
+    std::shared_ptr<BitmapObject> copy(CreateCompatibleBitmap(source, w, h), [](HBITMAP b) { DeleteObject(b); });
+    if (!copy) return -1;
+    {
+        UniqueDC mem(CreateCompatibleDC(source));
+        CSelectObject<HBITMAP> sel(mem.get(), copy.get());
+        BitBlt(mem.get(), 0, 0, w, h, source, rcSource.left, rcSource.top, SRCCOPY);
+    }
+    const int index = InsertString(GetCount(), text, text2, copy.get(), 0, 0, 0, 0);
+    if (index < 0) return -1;
+    m_vecItems[static_cast<std::size_t>(index)]->m_pOwnedBitmap = std::move(copy);
+    SetDisableCtrl(0, redraw);
+    return index;
+}
+
+int CBmpListBoxEx::AddStringSW(const std::wstring& text, HBITMAP on, HBITMAP off, int state, int redraw)
+{
+    const int index = InsertString(GetCount(), text, {}, on, 0, 0, 0, 0);
+    if (index < 0) return -1;
+    CListBoxItem& item = *m_vecItems[static_cast<std::size_t>(index)];
+    item.m_hBitmap2 = off;
+    item.m_bSwitch = 1;
+    item.m_nSwitchState = state ? 1 : 0;
+    SetDisableCtrl(0, redraw);
+    return index;
+}
+
+int CBmpListBoxEx::GetSwitchState(int index) const
+{
+    const CListBoxItem* item = GetItem(index);
+    return item && item->m_bSwitch ? item->m_nSwitchState : -1;
+}
+
+int CBmpListBoxEx::SetSwitchState(int index, int state, int redraw)
+{
+    if (GetSwitchState(index) < 0) return 0;
+    m_vecItems[static_cast<std::size_t>(index)]->m_nSwitchState = state ? 1 : 0;
+    if (redraw) Draw();
+    return 1;
 }
 
 int CBmpListBoxEx::EditString(int index, const std::wstring& text, const std::wstring& text2, HBITMAP bitmap,
@@ -179,6 +235,7 @@ int CBmpListBoxEx::SetRowTextColor(int index, COLORREF colour)
 
 int CBmpListBoxEx::SetScrollPosition(int pos, int redraw)
 {
+    StopSlide();
     m_nScroll = std::max(pos, 0);
     if (redraw) Draw();
     return 1;
@@ -186,7 +243,27 @@ int CBmpListBoxEx::SetScrollPosition(int pos, int redraw)
 
 int CBmpListBoxEx::SlideMovePage(int pos)
 {
-    return SetScrollPosition(pos, 1);
+    const int from = GetFirstVisibleItem();
+    SetScrollPosition(pos, 0);
+    const int to = GetFirstVisibleItem();
+    // Nothing to slide, or nobody to drive the slide: show the page at once.
+    if (to == from || !GetSafeHwnd() || !m_bVisible) {
+        Draw();
+        return 1;
+    }
+    m_nSlideFromFirst = from;
+    m_nSlideDir = to > from ? 1 : -1;
+    m_nSlideStep = 0;
+    SetTimer(GetSafeHwnd(), kSlideTimerId, kSlideTickMs);
+    Draw();
+    return 1;
+}
+
+void CBmpListBoxEx::StopSlide()
+{
+    if (m_nSlideStep < 0) return;
+    m_nSlideStep = -1;
+    if (GetSafeHwnd()) KillTimer(GetSafeHwnd(), kSlideTimerId);
 }
 
 int CBmpListBoxEx::GetFirstVisibleItem() const
@@ -227,9 +304,16 @@ int CBmpListBoxEx::SelectChange(int index)
 int CBmpListBoxEx::LButtonDown(UINT, POINT pt)
 {
     if (m_bDisable) return 0;
+    // A press lands on the rows as they will be: a running slide ends here.
+    if (IsSliding()) {
+        StopSlide();
+        Draw();
+    }
     const int index = ItemFromPoint(pt);
     if (index < 0) return 0;
     SoundPlay();
+    CListBoxItem& item = *m_vecItems[static_cast<std::size_t>(index)];
+    if (item.m_bSwitch) item.m_nSwitchState = item.m_nSwitchState ? 0 : 1;
     SelectChange(index);
     return 1;
 }
@@ -332,7 +416,20 @@ COLORREF CBmpListBoxEx::RowTextColour(const CListBoxItem& item) const
 void CBmpListBoxEx::DrawRowTexts(HDC dc, const CListBoxItem& item, const RECT& rcRow)
 {
     int textLeft = rcRow.left + kTextIndent;
-    if (item.m_hBitmap) {
+    int textRight = rcRow.right - kTextIndent;
+    if (item.m_bSwitch) {
+        // The switch picture keeps the row's right end; the text ends before it.
+        const HBITMAP shown = item.m_nSwitchState ? item.m_hBitmap : item.m_hBitmap2;
+        int h = 0;
+        const int w = BitmapSize(shown, &h);
+        if (w > 0) {
+            CZuImage picture;
+            picture.Attach(shown);
+            const int left = rcRow.right - kTextIndent - w;
+            picture.DrawTransparent(dc, left, rcRow.top + (m_nRowHeight - h) / 2, -1, -1, kSkinKeyColor);
+            textRight = left - kTextIndent;
+        }
+    } else if (item.m_hBitmap) {
         CZuImage icon;
         icon.Attach(item.m_hBitmap);
         const int top = rcRow.top + (m_nRowHeight - static_cast<int>(icon.GetHeight())) / 2;
@@ -341,7 +438,7 @@ void CBmpListBoxEx::DrawRowTexts(HDC dc, const CListBoxItem& item, const RECT& r
     }
     const COLORREF colour = RowTextColour(item);
     const HFONT font = item.m_hFont ? item.m_hFont : m_hFont;
-    RECT rcText{textLeft, rcRow.top, rcRow.right - kTextIndent, rcRow.bottom};
+    RECT rcText{textLeft, rcRow.top, textRight, rcRow.bottom};
     if (!item.m_strText.empty())
         DrawTextW(GetTextDrawStyle(), DT_LEFT | DT_VCENTER | DT_SINGLELINE, item.m_strText, dc, &rcText, font,
                   colour, 0);
@@ -352,7 +449,13 @@ void CBmpListBoxEx::DrawRowTexts(HDC dc, const CListBoxItem& item, const RECT& r
 
 int CBmpListBoxEx::DrawColorList(HDC dc, POINT origin)
 {
-    const int first = GetFirstVisibleItem();
+    if (IsSliding()) DrawSlide(dc, origin);
+    else DrawColorRows(dc, origin, GetFirstVisibleItem());
+    return 1;
+}
+
+void CBmpListBoxEx::DrawColorRows(HDC dc, POINT origin, int first)
+{
     const int width = m_rcList.right - m_rcList.left;
     FillSolidRect(dc, origin.x + m_rcList.left, origin.y + m_rcList.top, width, m_rcList.bottom - m_rcList.top,
                   m_clrList[0]);
@@ -366,7 +469,6 @@ int CBmpListBoxEx::DrawColorList(HDC dc, POINT origin)
             DrawRect(dc, RECT{rcRow.left, rcRow.top, rcRow.right - 1, rcRow.bottom - 1}, m_clrList[2]);
         DrawRowTexts(dc, *item, rcRow);
     }
-    return 1;
 }
 
 int CBmpListBoxEx::DrawCtrl(HDC dc, POINT origin)
@@ -375,7 +477,40 @@ int CBmpListBoxEx::DrawCtrl(HDC dc, POINT origin)
     // A skin without a row picture is painted in the list colours.
     if (!Image(m_nRowImage[0][0])) return DrawColorList(dc, origin);
     if (CZuImage* bk = Image(m_nBkId)) bk->Draw(dc, origin.x, origin.y);
-    const int first = GetFirstVisibleItem();
+    if (IsSliding()) DrawSlide(dc, origin);
+    else DrawRows(dc, origin, GetFirstVisibleItem());
+    return 1;
+}
+
+void CBmpListBoxEx::DrawSlide(HDC dc, POINT origin)
+{
+    // Both pages are painted into a picture of the list's size over what lies under the list,
+    // so the rows moving out of it are cut off at its edges.
+    const int w = m_rcList.right - m_rcList.left;
+    const int h = m_rcList.bottom - m_rcList.top;
+    if (w <= 0 || h <= 0) return;
+    if (!m_bmpSlide) m_bmpSlide.reset(CreateCompatibleBitmap(dc, w, h));
+    BITMAP bm{};
+    if (m_bmpSlide && GetObject(m_bmpSlide.get(), &bm) && (bm.bmWidth != w || bm.bmHeight != h))
+        m_bmpSlide.reset(CreateCompatibleBitmap(dc, w, h));
+    if (!m_bmpSlide) return;
+    UniqueDC mem(CreateCompatibleDC(dc));
+    CSelectObject<HBITMAP> sel(mem.get(), m_bmpSlide.get());
+    BitBlt(mem.get(), 0, 0, w, h, dc, origin.x + m_rcList.left, origin.y + m_rcList.top, SRCCOPY);
+    const int shift = static_cast<int>(kSlideFractions[m_nSlideStep] * h);
+    const POINT list{-m_rcList.left, -m_rcList.top};
+    const bool bColour = !Image(m_nRowImage[0][0]);
+    auto rows = [&](POINT at, int first) {
+        if (bColour) DrawColorRows(mem.get(), at, first);
+        else DrawRows(mem.get(), at, first);
+    };
+    rows(POINT{list.x, list.y - m_nSlideDir * shift}, m_nSlideFromFirst);
+    rows(POINT{list.x, list.y + m_nSlideDir * (h - shift)}, GetFirstVisibleItem());
+    BitBlt(dc, origin.x + m_rcList.left, origin.y + m_rcList.top, w, h, mem.get(), 0, 0, SRCCOPY);
+}
+
+void CBmpListBoxEx::DrawRows(HDC dc, POINT origin, int first)
+{
     const int width = m_rcList.right - m_rcList.left;
     for (int row = 0; row < m_nPageSize; ++row) {
         const CListBoxItem* item = GetItem(first + row);
@@ -393,7 +528,6 @@ int CBmpListBoxEx::DrawCtrl(HDC dc, POINT origin)
             DrawRect(dc, RECT{x, y, x + width - 1, y + m_nRowHeight - 1}, m_clrList[2]);
         DrawRowTexts(dc, *item, RECT{x, y, x + width, y + m_nRowHeight});
     }
-    return 1;
 }
 
 int CBmpListBoxEx::SoundPlay()
@@ -405,6 +539,8 @@ int CBmpListBoxEx::SoundPlay()
 
 int CBmpListBoxEx::Clean()
 {
+    StopSlide();
+    m_bmpSlide.reset();
     m_mapImages.clear();
     return 1;
 }
@@ -412,13 +548,19 @@ int CBmpListBoxEx::Clean()
 LRESULT CBmpListBoxEx::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
+    case WM_TIMER:
+        if (wParam != kSlideTimerId) break;
+        if (m_nSlideStep >= 0 && ++m_nSlideStep >= kSlideSteps) StopSlide();
+        Draw();
+        return 0;
     case WM_BSCROLL_PAGEUP:
     case WM_BSCROLL_PAGEDOWN: SlideMovePage(static_cast<int>(lParam)); return 0;
     case WM_BSCROLL_CHANGED:
         if (static_cast<int>(lParam) != m_nScroll) SetScrollPosition(static_cast<int>(lParam), 1);
         return 0;
-    default: return CBmpCtrl::OnMessage(message, wParam, lParam);
+    default: break;
     }
+    return CBmpCtrl::OnMessage(message, wParam, lParam);
 }
 
 // --- text rows only ---------------------------------------------------------------------------------

@@ -56,6 +56,8 @@ constexpr UINT WM_BLIST_FOCUSIN = 0x523;
 constexpr UINT WM_BLIST_FOCUSOUT = 0x524;
 // A list view's scrolling came to rest.
 constexpr UINT WM_BVIEW_SETTLED = 0x528;
+// A text view's item was double-clicked (wParam item id, lParam item index).
+constexpr UINT WM_BVIEW_DBLCLK = 0x529;
 
 // Shared by the scroll bars and the lists and views they drive.
 constexpr UINT WM_BSCROLL_PAGEUP = 0x541;

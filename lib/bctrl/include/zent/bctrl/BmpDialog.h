@@ -80,6 +80,14 @@ public:
     int IsShown() const { return m_bShown; }
     int SlideShowWnd(HDC picture);
     int SlideHideWnd();
+    // One step (0..9) of each effect, without the pause: the show step puts that much of picture
+    // on the screen, the hide step that much of the picture kept by the show. 0 for a step
+    // outside 0..9 or nothing to draw with.
+    int DrawShowSliding(HDC picture, int step);
+    int DrawHideSliding(int step);
+    // The transparent background: the screen's client pixels, then the background image over
+    // them with the skin's key colour at the background position.
+    int DrawBackgroundEx(HDC screen, HDC picture);
 
     BOOL PreTranslateMessage(MSG* pMsg) override;
 

@@ -9,6 +9,7 @@
 #include <zent/bctrl/BmpCtrl.h>
 #include <zent/bctrl/BmpScroll.h>
 #include <zent/bctrl/Export.h>
+#include <zent/platform/Bitmap.h>
 #include <zent/util/ZuImage.h>
 
 #include <map>
@@ -36,6 +37,12 @@ public:
     int m_nValue2 = 0;
     COLORREF m_clrText = 0xFFFFFFFF; // 0xFFFFFFFF: the list's text colour
     HFONT m_hFont = nullptr;         // not owned; null: the list's font
+    // A switch row shows m_hBitmap while on and m_hBitmap2 (not owned) while off.
+    HBITMAP m_hBitmap2 = nullptr;
+    int m_bSwitch = 0;
+    int m_nSwitchState = 0;
+    // The icon picture the list copied for the item (AddStringDC), shared by copies of the item.
+    std::shared_ptr<BitmapObject> m_pOwnedBitmap;
 };
 
 class ZENT_BCTRL_API CBmpListBoxEx : public CBmpCtrl {
@@ -55,6 +62,16 @@ public:
     // The index, or -1 outside 0..count.
     int InsertString(int index, const std::wstring& text, const std::wstring& text2 = {}, HBITMAP bitmap = nullptr,
                      int flag = 0, int value1 = 0, int value2 = 0, int redraw = 1);
+    // An item whose icon is copied from rcSource of the picture selected into source (the list
+    // keeps the copy), for icons drawn at run time. The new index, or -1.
+    int AddStringDC(const std::wstring& text, const std::wstring& text2, HDC source, const RECT& rcSource,
+                    int redraw = 1);
+    // A switch row: 'on' or 'off' (both borrowed) at the row's right end shows the state; a press
+    // on the row flips it before the selection messages go out. The new index, or -1.
+    int AddStringSW(const std::wstring& text, HBITMAP on, HBITMAP off, int state, int redraw = 1);
+    // The state of a switch row, or -1 for any other index.
+    int GetSwitchState(int index) const;
+    int SetSwitchState(int index, int state, int redraw);
     int EditString(int index, const std::wstring& text, const std::wstring& text2, HBITMAP bitmap, int redraw);
     int RemoveAt(int index, int redraw);
     int RemoveAll(int redraw);
@@ -68,9 +85,14 @@ public:
     int SetScrollPosition(int pos, int redraw);
     int GetScrollPosition() const { return m_nScroll; }
     int SelectChange(int index);
-    // Shows the page at pos (a page up or down from the scroll bar). The rows are replaced in one
-    // step; no slide is animated.
+    // Shows the page at pos (a page up or down from the scroll bar): the new rows slide in over
+    // the list from the side they come from, driven by the window's timer. Any other change of
+    // the scroll value ends a slide.
     int SlideMovePage(int pos);
+    bool IsSliding() const { return m_nSlideStep >= 0; }
+    static constexpr UINT kSlideTimerId = 0xF103;
+    static constexpr int kSlideTickMs = 20;
+    static constexpr int kSlideSteps = 10;
     int SetRowTextColor(int index, COLORREF colour);
     // A font of its own for one item's texts (the caller keeps it alive), null for the list's.
     int SetBoldFont(int index, HFONT font, int redraw);
@@ -104,6 +126,9 @@ protected:
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     // Rows in the list colours alone (ground, selection), for skins without row pictures.
     int DrawColorList(HDC dc, POINT origin);
+    // The rows of the page starting at item first, the list's top-left at origin.
+    void DrawRows(HDC dc, POINT origin, int first);
+    void DrawColorRows(HDC dc, POINT origin, int first);
     // The icon and texts of one row into rcRow (picture coordinates).
     virtual void DrawRowTexts(HDC dc, const CListBoxItem& item, const RECT& rcRow);
     // The colour of an item's main text as things stand.
@@ -112,6 +137,8 @@ protected:
 private:
     void Geometry(QLBMLoader* loader, UINT listId, UINT rowId, UINT bkId, int pageSize);
     void UpdatePageCount();
+    void StopSlide();
+    void DrawSlide(HDC dc, POINT origin);
     void SendParent(UINT message, int index);
     CZuImage* Image(UINT id);
 
@@ -129,6 +156,10 @@ private:
     UINT m_nBkId = 0;
     UINT m_nRowImage[kListMaxRowImages][2] = {};
     std::map<UINT, std::unique_ptr<CZuImage>> m_mapImages;
+    int m_nSlideStep = -1;     // -1: no slide
+    int m_nSlideFromFirst = 0; // the first item of the page sliding out
+    int m_nSlideDir = 1;       // 1: the new page comes up from below, -1: down from above
+    UniqueBitmap m_bmpSlide;
 };
 
 // The plain member: text rows only, with a font of its own per shown row.
