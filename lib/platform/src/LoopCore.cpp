@@ -329,6 +329,13 @@ LRESULT CLoopCore::DefProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
     case WM_CANCELMODE:
         if (m_hwndCapture == hwnd) ReleaseCapture();
         return 0;
+    case WM_NCLBUTTONDOWN:
+        // A press on what the window calls its caption moves the window, as on Win32.
+        if (wParam == HTCAPTION) {
+            if (m_hwndCapture) ReleaseCapture();
+            m_pPresenter->BeginWindowDrag(Root(hwnd), m_ptMouse);
+        }
+        return 0;
     case WM_GETTEXTLENGTH:
         return static_cast<LRESULT>(pRec->strText.size());
     default:
@@ -557,6 +564,15 @@ BOOL CLoopCore::EndDialog(HWND hwnd, INT_PTR nResult)
     pRec->nEndResult = nResult;
     if (pRec->nModalRuns == 0) ShowWindow(hwnd, SW_HIDE);
     return TRUE;
+}
+
+bool CLoopCore::RunModalUntil(const std::function<bool()>& fnDone)
+{
+    ++m_nModalDepth;
+    const auto fnStop = [&] { return m_bQuit || fnDone(); };
+    while (!fnStop()) Pass(true, fnStop);
+    --m_nModalDepth;
+    return fnDone();
 }
 
 bool CLoopCore::IsDialogEnded(HWND hwnd) const

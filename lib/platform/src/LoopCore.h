@@ -71,6 +71,7 @@ struct CWindowRecord {
     RECT rcDirty{};
     bool bPainting = false;
     int nShowCmd = SW_HIDE;
+    WindowState windowState = WindowState::Normal; // top-level windows
 
     bool IsTopLevel() const { return hwndParent == nullptr; }
     LONG Width() const { return rc.right - rc.left; }
@@ -162,6 +163,9 @@ public:
     BOOL EndDialog(HWND hwnd, INT_PTR nResult);
     bool IsDialogEnded(HWND hwnd) const;
     int ModalDepth() const { return m_nModalDepth; }
+    // A modal wait for something other than a window (a native dialog): passes until fnDone or
+    // PostQuitMessage; false when the quit ended it.
+    bool RunModalUntil(const std::function<bool()>& fnDone);
 
     // --- state and geometry (LoopState.cpp) ---
     HWND SetFocus(HWND hwnd);
@@ -190,6 +194,8 @@ public:
     // The messages of one event, into m_dqInputMsgs.
     void RouteInput(const InputEvent& ev);
     SHORT GetKeyState(int nVirtKey) const;
+    // Where the mouse was at the last mouse event, in screen coordinates.
+    POINT LastMousePoint() const { return m_ptMouse; }
 
     // --- painting (LoopPaint.cpp) ---
     BOOL Invalidate(HWND hwnd, const RECT* prc);
@@ -234,6 +240,7 @@ private:
     HWND m_hwndFocus = nullptr;
     HWND m_hwndCapture = nullptr;
     std::array<bool, 256> m_arrKeyDown{};      // virtual keys and mouse buttons
+    POINT m_ptMouse{};
     bool m_bQuit = false;
     int m_nQuitCode = 0;
     int m_nModalDepth = 0;

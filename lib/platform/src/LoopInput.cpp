@@ -88,6 +88,20 @@ void CLoopCore::RouteInput(const InputEvent& ev)
         }
         return;
     }
+    case InputKind::WindowMoved: {
+        // The native side moved or resized the window itself: the record follows, with the
+        // usual WM_MOVE and WM_SIZE. Only a top-level window can be moved this way.
+        const CWindowRecord* pRec = Find(ev.hwnd);
+        if (!pRec || !pRec->IsTopLevel() || ev.rcWindow.IsEmpty() || ev.rcWindow == pRec->rc) return;
+        SetWindowPos(ev.hwnd, nullptr, ev.rcWindow.left, ev.rcWindow.top, ev.rcWindow.Width(), ev.rcWindow.Height(),
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+        return;
+    }
+    case InputKind::CloseRequest: {
+        const CWindowRecord* pRec = Find(ev.hwnd);
+        if (pRec && pRec->IsTopLevel()) m_dqInputMsgs.push_back(MSG{ev.hwnd, WM_CLOSE, 0, 0, dwTime, m_ptMouse});
+        return;
+    }
     case InputKind::MouseMove:
     case InputKind::ButtonDown:
     case InputKind::ButtonUp:
@@ -103,6 +117,7 @@ void CLoopCore::RouteInput(const InputEvent& ev)
     if (!Find(ev.hwnd)) return;
     const POINT org = OriginOnScreen(ev.hwnd);
     const POINT ptScreen{ev.pt.x + org.x, ev.pt.y + org.y};
+    m_ptMouse = ptScreen;
 
     HWND hwndTarget = m_hwndCapture;
     if (!hwndTarget) {

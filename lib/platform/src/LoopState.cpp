@@ -102,6 +102,10 @@ BOOL CLoopCore::ShowWindow(HWND hwnd, int nCmdShow)
         // Minimise and maximise reach the presenter even when visibility stays.
         if (bChange || (bShow && nCmdShow != pRec->nShowCmd)) m_pPresenter->ShowNative(hwnd, nCmdShow);
         pRec->nShowCmd = nCmdShow;
+        if (nCmdShow == SW_SHOWMAXIMIZED) pRec->windowState = WindowState::Maximized;
+        if (nCmdShow == SW_MINIMIZE || nCmdShow == SW_SHOWMINIMIZED || nCmdShow == SW_SHOWMINNOACTIVE)
+            pRec->windowState = WindowState::Minimized;
+        if (nCmdShow == SW_RESTORE || nCmdShow == SW_SHOWNORMAL) pRec->windowState = WindowState::Normal;
         if (bChange && bShow) Invalidate(hwnd, nullptr);
     } else if (bChange) {
         const RECT rc = pRec->rc;
@@ -132,6 +136,14 @@ BOOL CLoopCore::SetWindowPos(HWND hwnd, HWND hwndInsertAfter, int x, int y, int 
     const bool bMoved = rcNew.left != rcOld.left || rcNew.top != rcOld.top;
     const bool bSized = rcNew.Width() != rcOld.Width() || rcNew.Height() != rcOld.Height();
 
+    if (!(uFlags & SWP_NOZORDER) && pRec->IsTopLevel() &&
+        (hwndInsertAfter == HWND_TOPMOST || hwndInsertAfter == HWND_NOTOPMOST)) {
+        const bool bTopMost = hwndInsertAfter == HWND_TOPMOST;
+        if (bTopMost != ((pRec->dwExStyle & WS_EX_TOPMOST) != 0)) {
+            pRec->dwExStyle = bTopMost ? (pRec->dwExStyle | WS_EX_TOPMOST) : (pRec->dwExStyle & ~WS_EX_TOPMOST);
+            m_pPresenter->SetTopMost(hwnd, bTopMost);
+        }
+    }
     bool bRestacked = false;
     if (!(uFlags & SWP_NOZORDER) && hwndInsertAfter != HWND_NOTOPMOST) {
         std::vector<HWND>* pSiblings = &m_vecTopLevels;

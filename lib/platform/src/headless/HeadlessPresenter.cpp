@@ -1,6 +1,7 @@
 #include <zent/platform/headless/HeadlessPresenter.h>
 
 #include <zent/platform/Bitmap.h>
+#include <zent/platform/Gdi.h>
 #include <zent/platform/Window.h>
 
 #include <algorithm>
@@ -22,7 +23,29 @@ struct CNative {
     int nPresents = 0;
     RECT rcLastPresent{};
     UniqueBitmap pScreen; // top-level windows: what has been presented
+    CursorShape cursor = CursorShape::Arrow;
+    BYTE nAlpha = 255;
+    std::vector<RECT> vecInputShape;
+    bool bTopMost = false;
+    WindowState state = WindowState::Normal;
+    RECT rcNormal{}; // where a maximised or full-screen window goes back to
+    int nDrags = 0;
+    POINT ptDrag{};
+    std::wstring strToolTip;
+    POINT ptToolTip{};
 };
+
+int CautiousButton(UINT uType)
+{
+    switch (uType & MB_TYPEMASK) {
+    case MB_OKCANCEL:
+    case MB_YESNOCANCEL:
+    case MB_RETRYCANCEL: return IDCANCEL;
+    case MB_YESNO: return IDNO;
+    case MB_ABORTRETRYIGNORE: return IDABORT;
+    default: return IDOK;
+    }
+}
 
 } // namespace
 
@@ -37,6 +60,10 @@ struct CHeadlessPresenter::CState {
     bool bAutoAdvance = false;           // guarded by mutex
     TimePoint manualNow{};               // guarded by mutex
     std::deque<InputEvent> dqInput;      // guarded by mutex
+    std::deque<int> dqBoxReplies;        // guarded by mutex
+    std::deque<std::optional<std::wstring>> dqFolderReplies; // guarded by mutex
+    std::vector<MessageBoxRequest> vecBoxes; // guarded by mutex
+    std::vector<std::wstring> vecFolderTitles; // guarded by mutex
 
     std::unordered_map<HWND, CNative> mapNatives; // GUI thread only
 };
@@ -84,12 +111,13 @@ void CHeadlessPresenter::TakeInput(std::vector<InputEvent>& vecOut)
     m_pState->dqInput.clear();
 }
 
-void CHeadlessPresenter::CreateTopLevel(HWND hwnd, const RECT& rcScreen, DWORD, DWORD)
+void CHeadlessPresenter::CreateTopLevel(HWND hwnd, const RECT& rcScreen, DWORD, DWORD dwExStyle)
 {
     CNative& n = m_pState->mapNatives[hwnd];
     n.bTopLevel = true;
     n.hwndTop = hwnd;
     n.rc = rcScreen;
+    n.bTopMost = (dwExStyle & WS_EX_TOPMOST) != 0;
 }
 
 void CHeadlessPresenter::CreateNativeChild(HWND hwnd, HWND hwndTop, const RECT& rcInTop)
@@ -113,7 +141,19 @@ void CHeadlessPresenter::MoveNative(HWND hwnd, const RECT& rc)
 void CHeadlessPresenter::ShowNative(HWND hwnd, int nCmdShow)
 {
     auto it = m_pState->mapNatives.find(hwnd);
-    if (it != m_pState->mapNatives.end()) it->second.nShowCmd = nCmdShow;
+    if (it == m_pState->mapNatives.end()) return;
+    it->second.nShowCmd = nCmdShow;
+    if (!it->second.bTopLevel) return;
+    // The window states the show commands stand for, as the GTK side honours them.
+    switch (nCmdShow) {
+    case SW_SHOWMAXIMIZED: SetWindowState(hwnd, WindowState::Maximized); break;
+    case SW_MINIMIZE:
+    case SW_SHOWMINIMIZED:
+    case SW_SHOWMINNOACTIVE: SetWindowState(hwnd, WindowState::Minimized); break;
+    case SW_RESTORE:
+    case SW_SHOWNORMAL: SetWindowState(hwnd, WindowState::Normal); break;
+    default: break;
+    }
 }
 
 void CHeadlessPresenter::Present(HWND hwndTop, HBITMAP hPicture, const RECT& rcDirty)
@@ -135,6 +175,180 @@ void CHeadlessPresenter::Present(HWND hwndTop, HBITMAP hPicture, const RECT& rcD
                     static_cast<std::size_t>(nRight - nLeft) * sizeof(std::uint32_t));
     ++n.nPresents;
     n.rcLastPresent = rcDirty;
+}
+
+namespace {
+
+// A top-level record of the map, or null.
+template <typename Map>
+auto* TopRecord(Map& map, HWND hwndTop)
+{
+    auto it = map.find(hwndTop);
+    return it != map.end() && it->second.bTopLevel ? &it->second : nullptr;
+}
+
+} // namespace
+
+void CHeadlessPresenter::SetCursor(HWND hwndTop, CursorShape shape)
+{
+    if (auto* p = TopRecord(m_pState->mapNatives, hwndTop)) p->cursor = shape;
+}
+
+void CHeadlessPresenter::SetOpacity(HWND hwndTop, BYTE nAlpha)
+{
+    if (auto* p = TopRecord(m_pState->mapNatives, hwndTop)) p->nAlpha = nAlpha;
+}
+
+void CHeadlessPresenter::SetInputShape(HWND hwndTop, const std::vector<RECT>& vecRects)
+{
+    if (auto* p = TopRecord(m_pState->mapNatives, hwndTop)) p->vecInputShape = vecRects;
+}
+
+void CHeadlessPresenter::SetTopMost(HWND hwndTop, bool bTopMost)
+{
+    if (auto* p = TopRecord(m_pState->mapNatives, hwndTop)) p->bTopMost = bTopMost;
+}
+
+void CHeadlessPresenter::SetWindowState(HWND hwndTop, WindowState state)
+{
+    CNative* p = TopRecord(m_pState->mapNatives, hwndTop);
+    if (!p || p->state == state) return;
+    if (p->state == WindowState::Normal) p->rcNormal = p->rc;
+    p->state = state;
+    RECT rcNew = p->rc;
+    if (state == WindowState::Maximized || state == WindowState::FullScreen)
+        rcNew = RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    else if (state == WindowState::Normal)
+        rcNew = p->rcNormal;
+    if (rcNew == p->rc) return;
+    p->rc = rcNew;
+    InputEvent ev;
+    ev.kind = InputKind::WindowMoved;
+    ev.hwnd = hwndTop;
+    ev.rcWindow = rcNew;
+    Inject(ev);
+}
+
+void CHeadlessPresenter::BeginWindowDrag(HWND hwndTop, POINT ptScreen)
+{
+    if (auto* p = TopRecord(m_pState->mapNatives, hwndTop)) {
+        ++p->nDrags;
+        p->ptDrag = ptScreen;
+    }
+}
+
+void CHeadlessPresenter::ShowToolTip(HWND hwndTop, std::wstring_view text, POINT ptScreen)
+{
+    if (auto* p = TopRecord(m_pState->mapNatives, hwndTop)) {
+        p->strToolTip = std::wstring(text);
+        p->ptToolTip = ptScreen;
+    }
+}
+
+void CHeadlessPresenter::ShowMessageBox(const MessageBoxRequest& request, MessageBoxDone fnDone)
+{
+    int nResult = CautiousButton(request.uType);
+    {
+        std::lock_guard lock(m_pState->mutex);
+        m_pState->vecBoxes.push_back(request);
+        if (!m_pState->dqBoxReplies.empty()) {
+            nResult = m_pState->dqBoxReplies.front();
+            m_pState->dqBoxReplies.pop_front();
+        }
+    }
+    if (fnDone) fnDone(nResult);
+}
+
+void CHeadlessPresenter::ChooseFolder(HWND, std::wstring_view title, std::wstring_view, FolderDone fnDone)
+{
+    std::optional<std::wstring> folder;
+    {
+        std::lock_guard lock(m_pState->mutex);
+        m_pState->vecFolderTitles.emplace_back(title);
+        if (!m_pState->dqFolderReplies.empty()) {
+            folder = std::move(m_pState->dqFolderReplies.front());
+            m_pState->dqFolderReplies.pop_front();
+        }
+    }
+    if (fnDone) fnDone(std::move(folder));
+}
+
+void CHeadlessPresenter::ScriptMessageBoxReply(int nResult)
+{
+    std::lock_guard lock(m_pState->mutex);
+    m_pState->dqBoxReplies.push_back(nResult);
+}
+
+void CHeadlessPresenter::ScriptFolderReply(std::optional<std::wstring> folder)
+{
+    std::lock_guard lock(m_pState->mutex);
+    m_pState->dqFolderReplies.push_back(std::move(folder));
+}
+
+std::vector<MessageBoxRequest> CHeadlessPresenter::GetMessageBoxes() const
+{
+    std::lock_guard lock(m_pState->mutex);
+    return m_pState->vecBoxes;
+}
+
+std::vector<std::wstring> CHeadlessPresenter::GetFolderTitles() const
+{
+    std::lock_guard lock(m_pState->mutex);
+    return m_pState->vecFolderTitles;
+}
+
+CursorShape CHeadlessPresenter::GetCursor(HWND hwndTop) const
+{
+    const auto* p = TopRecord(m_pState->mapNatives, hwndTop);
+    return p ? p->cursor : CursorShape::Arrow;
+}
+
+BYTE CHeadlessPresenter::GetOpacity(HWND hwndTop) const
+{
+    const auto* p = TopRecord(m_pState->mapNatives, hwndTop);
+    return p ? p->nAlpha : BYTE{255};
+}
+
+std::vector<RECT> CHeadlessPresenter::GetInputShape(HWND hwndTop) const
+{
+    const auto* p = TopRecord(m_pState->mapNatives, hwndTop);
+    return p ? p->vecInputShape : std::vector<RECT>{};
+}
+
+bool CHeadlessPresenter::IsTopMost(HWND hwndTop) const
+{
+    const auto* p = TopRecord(m_pState->mapNatives, hwndTop);
+    return p && p->bTopMost;
+}
+
+WindowState CHeadlessPresenter::GetWindowState(HWND hwndTop) const
+{
+    const auto* p = TopRecord(m_pState->mapNatives, hwndTop);
+    return p ? p->state : WindowState::Normal;
+}
+
+int CHeadlessPresenter::GetDragCount(HWND hwndTop) const
+{
+    const auto* p = TopRecord(m_pState->mapNatives, hwndTop);
+    return p ? p->nDrags : 0;
+}
+
+POINT CHeadlessPresenter::GetLastDragPoint(HWND hwndTop) const
+{
+    const auto* p = TopRecord(m_pState->mapNatives, hwndTop);
+    return p ? p->ptDrag : POINT{};
+}
+
+std::wstring CHeadlessPresenter::GetToolTip(HWND hwndTop) const
+{
+    const auto* p = TopRecord(m_pState->mapNatives, hwndTop);
+    return p ? p->strToolTip : std::wstring{};
+}
+
+POINT CHeadlessPresenter::GetToolTipPoint(HWND hwndTop) const
+{
+    const auto* p = TopRecord(m_pState->mapNatives, hwndTop);
+    return p ? p->ptToolTip : POINT{};
 }
 
 void CHeadlessPresenter::AdvanceClock(std::chrono::milliseconds duration)
@@ -269,6 +483,14 @@ void CHeadlessPresenter::InjectChar(HWND hwnd, char32_t ch)
 void CHeadlessPresenter::InjectText(HWND hwnd, std::u32string_view text)
 {
     for (char32_t ch : text) InjectChar(hwnd, ch);
+}
+
+void CHeadlessPresenter::InjectCloseRequest(HWND hwnd)
+{
+    InputEvent ev;
+    ev.kind = InputKind::CloseRequest;
+    ev.hwnd = hwnd;
+    Inject(ev);
 }
 
 bool CHeadlessPresenter::HasNative(HWND hwnd) const

@@ -13,14 +13,21 @@
 #include <zent/platform/Types.h>
 
 #include <chrono>
+#include <functional>
 #include <optional>
+#include <string>
+#include <string_view>
 #include <vector>
 
 namespace zent {
 
 using TimePoint = std::chrono::steady_clock::time_point;
 
-enum class InputKind { MouseMove, ButtonDown, ButtonUp, ButtonDoubleClick, Wheel, KeyDown, KeyUp, Char };
+// WindowMoved: the native side placed a top-level window itself (a drag, the window manager,
+// maximising); rcWindow is its new screen rectangle. CloseRequest: the user asked the native
+// side to close the window; the loop posts WM_CLOSE.
+enum class InputKind { MouseMove, ButtonDown, ButtonUp, ButtonDoubleClick, Wheel, KeyDown, KeyUp, Char, WindowMoved,
+                       CloseRequest };
 enum class MouseButton { None, Left, Right, Middle };
 
 // One raw input event as the native side saw it. Mouse points are client coordinates of hwnd,
@@ -36,7 +43,27 @@ struct InputEvent {
     int nWheelDelta = 0; // multiples of WHEEL_DELTA, positive away from the user
     UINT nVirtKey = 0;   // KeyDown / KeyUp
     char32_t chChar = 0; // Char: one Unicode scalar value; the loop splits it into UTF-16 units
+    RECT rcWindow{};     // WindowMoved
 };
+
+// The pointer shapes a top-level window can show.
+enum class CursorShape { Arrow, Hand, Wait, IBeam, SizeAll, Cross, No, Hidden };
+
+// What a top-level window fills: its own rectangle, the whole screen, or nothing on screen.
+enum class WindowState { Normal, Minimized, Maximized, FullScreen };
+
+// A message box: MB_* type bits of Window.h; the answer is an ID* button code.
+struct MessageBoxRequest {
+    HWND hwndOwner = nullptr;
+    std::wstring strText;
+    std::wstring strCaption;
+    UINT uType = 0;
+};
+
+// Native dialogs answer later through these; the loop keeps running until they have.
+using MessageBoxDone = std::function<void(int nResult)>;
+// No value: the user cancelled.
+using FolderDone = std::function<void(std::optional<std::wstring> folder)>;
 
 class ZENT_PLATFORM_API IPresenter {
 public:
@@ -65,6 +92,25 @@ public:
     // picture belongs to the loop; a presenter copies or shows what it needs before returning
     // or keeps reading the same memory until the window is destroyed or resized.
     virtual void Present(HWND hwndTop, HBITMAP hPicture, const RECT& rcDirty) = 0;
+
+    // --- top-level window looks and behaviour ---
+    virtual void SetCursor(HWND hwndTop, CursorShape shape) = 0;
+    // 255 opaque, 0 invisible (and still there for input).
+    virtual void SetOpacity(HWND hwndTop, BYTE nAlpha) = 0;
+    // Input reaches the window only inside these rectangles (client coordinates); empty: all of it.
+    virtual void SetInputShape(HWND hwndTop, const std::vector<RECT>& vecRects) = 0;
+    virtual void SetTopMost(HWND hwndTop, bool bTopMost) = 0;
+    virtual void SetWindowState(HWND hwndTop, WindowState state) = 0;
+    // The user moves the window with the pointer from ptScreen (the press that asked for it)
+    // until the button goes up.
+    virtual void BeginWindowDrag(HWND hwndTop, POINT ptScreen) = 0;
+    // A tool tip near ptScreen; empty text hides it.
+    virtual void ShowToolTip(HWND hwndTop, std::wstring_view text, POINT ptScreen) = 0;
+
+    // --- native dialogs: started here, answered through the callback (possibly before return) ---
+    virtual void ShowMessageBox(const MessageBoxRequest& request, MessageBoxDone fnDone) = 0;
+    virtual void ChooseFolder(HWND hwndOwner, std::wstring_view title, std::wstring_view initialFolder,
+                              FolderDone fnDone) = 0;
 };
 
 } // namespace zent

@@ -16,10 +16,12 @@
 
 #include <zent/platform/Export.h>
 #include <zent/platform/Messages.h>
+#include <zent/platform/Presenter.h>
 #include <zent/platform/Types.h>
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -301,5 +303,49 @@ ZENT_PLATFORM_API HBITMAP GetWindowPicture(HWND hwnd);
 // Ends the modal loop running for hwnd with nResult once the current message has been handled;
 // a dialog that is not running modally is hidden. FALSE when hwnd is not a window.
 ZENT_PLATFORM_API BOOL EndDialog(HWND hwnd, INT_PTR nResult);
+
+// --- what the native side shows besides pictures -----------------------------------------------
+
+// MessageBox types: buttons (low 4 bits) and icons.
+constexpr UINT MB_OK = 0x00000000;
+constexpr UINT MB_OKCANCEL = 0x00000001;
+constexpr UINT MB_ABORTRETRYIGNORE = 0x00000002;
+constexpr UINT MB_YESNOCANCEL = 0x00000003;
+constexpr UINT MB_YESNO = 0x00000004;
+constexpr UINT MB_RETRYCANCEL = 0x00000005;
+constexpr UINT MB_ICONERROR = 0x00000010;
+constexpr UINT MB_ICONQUESTION = 0x00000020;
+constexpr UINT MB_ICONWARNING = 0x00000030;
+constexpr UINT MB_ICONINFORMATION = 0x00000040;
+constexpr UINT MB_TYPEMASK = 0x0000000F;
+constexpr UINT MB_ICONMASK = 0x000000F0;
+
+// SetLayeredWindowAttributes: only the alpha is honoured; a colour key is refused.
+constexpr DWORD LWA_COLORKEY = 0x00000001;
+constexpr DWORD LWA_ALPHA = 0x00000002;
+
+// The pointer shown over hwnd's top-level window.
+ZENT_PLATFORM_API BOOL SetWindowCursor(HWND hwnd, CursorShape shape);
+// Opacity of a top-level window (WS_EX_LAYERED is added). FALSE for a child, or for LWA_COLORKEY.
+ZENT_PLATFORM_API BOOL SetLayeredWindowAttributes(HWND hwnd, COLORREF crKey, BYTE bAlpha, DWORD dwFlags);
+// A top-level window that is only partly there takes input only inside these rectangles (client
+// coordinates, clipped to the window); none: all of it again.
+ZENT_PLATFORM_API BOOL SetWindowInputShape(HWND hwnd, const std::vector<RECT>& vecRects);
+// Normal, minimised, maximised or full screen; WM_SIZE follows when the native side has
+// resized the window.
+ZENT_PLATFORM_API BOOL SetWindowState(HWND hwnd, WindowState state);
+ZENT_PLATFORM_API WindowState GetWindowState(HWND hwnd);
+// Moves hwnd's top-level window with the pointer while the left button stays down: call it from
+// the press (as DefWindowProc does for WM_NCLBUTTONDOWN with HTCAPTION).
+ZENT_PLATFORM_API BOOL BeginWindowDrag(HWND hwnd);
+// A tool tip for hwnd at ptClient (its client coordinates); empty text hides it.
+ZENT_PLATFORM_API BOOL ShowToolTip(HWND hwnd, std::wstring_view text, POINT ptClient);
+// A modal message box owned by hwnd's top-level window: the owner is disabled and the loop keeps
+// running (timers, painting, other threads' messages) until the user answers. The ID* code of the
+// button, or 0 without a loop on this thread.
+ZENT_PLATFORM_API int MessageBox(HWND hwnd, std::wstring_view text, std::wstring_view caption, UINT uType);
+// The folder chooser, modal like MessageBox. No value when the user cancelled.
+ZENT_PLATFORM_API std::optional<std::wstring> BrowseForFolder(HWND hwnd, std::wstring_view title,
+                                                              std::wstring_view initialFolder);
 
 } // namespace zent

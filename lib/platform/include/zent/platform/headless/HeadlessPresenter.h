@@ -11,7 +11,10 @@
 
 #include <chrono>
 #include <memory>
+#include <optional>
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace zent {
 
@@ -35,6 +38,28 @@ public:
     void MoveNative(HWND hwnd, const RECT& rc) override;
     void ShowNative(HWND hwnd, int nCmdShow) override;
     void Present(HWND hwndTop, HBITMAP hPicture, const RECT& rcDirty) override;
+    void SetCursor(HWND hwndTop, CursorShape shape) override;
+    void SetOpacity(HWND hwndTop, BYTE nAlpha) override;
+    void SetInputShape(HWND hwndTop, const std::vector<RECT>& vecRects) override;
+    void SetTopMost(HWND hwndTop, bool bTopMost) override;
+    // Maximised and full-screen windows take the screen (GetSystemMetrics) and a normal one gets
+    // its rectangle back, reported to the loop as the native side would.
+    void SetWindowState(HWND hwndTop, WindowState state) override;
+    void BeginWindowDrag(HWND hwndTop, POINT ptScreen) override;
+    void ShowToolTip(HWND hwndTop, std::wstring_view text, POINT ptScreen) override;
+    // Answered at once: with the next scripted reply, else with the most cautious button the box
+    // has (Cancel, else No, else Abort, else OK), so an unattended run never agrees to anything.
+    void ShowMessageBox(const MessageBoxRequest& request, MessageBoxDone fnDone) override;
+    // Answered at once with the next scripted reply, else cancelled.
+    void ChooseFolder(HWND hwndOwner, std::wstring_view title, std::wstring_view initialFolder,
+                      FolderDone fnDone) override;
+
+    // --- scripted answers of the native dialogs (any thread), first in first out ---
+    void ScriptMessageBoxReply(int nResult);
+    void ScriptFolderReply(std::optional<std::wstring> folder);
+    // What was asked so far.
+    std::vector<MessageBoxRequest> GetMessageBoxes() const;
+    std::vector<std::wstring> GetFolderTitles() const;
 
     // --- the manual clock (any thread) ---
     // Moves the clock on and wakes a waiting loop. Ignored with the real clock.
@@ -60,6 +85,8 @@ public:
     void InjectKey(HWND hwnd, UINT nVirtKey);
     void InjectChar(HWND hwnd, char32_t ch);
     void InjectText(HWND hwnd, std::u32string_view text);
+    // The user asked the native side to close hwnd's window (the window manager's close button).
+    void InjectCloseRequest(HWND hwnd);
 
     // --- the native side (GUI thread) ---
     bool HasNative(HWND hwnd) const;
@@ -72,6 +99,17 @@ public:
     HBITMAP GetScreen(HWND hwndTop) const;
     // A presented pixel as 0x00BBGGRR, or 0xFFFFFFFF outside the screen picture.
     COLORREF GetScreenPixel(HWND hwndTop, int x, int y) const;
+    CursorShape GetCursor(HWND hwndTop) const;
+    BYTE GetOpacity(HWND hwndTop) const;
+    std::vector<RECT> GetInputShape(HWND hwndTop) const;
+    bool IsTopMost(HWND hwndTop) const;
+    WindowState GetWindowState(HWND hwndTop) const;
+    // Drags begun on the window and the screen point of the last one.
+    int GetDragCount(HWND hwndTop) const;
+    POINT GetLastDragPoint(HWND hwndTop) const;
+    // The tool tip shown for the window (empty: none) and its screen point.
+    std::wstring GetToolTip(HWND hwndTop) const;
+    POINT GetToolTipPoint(HWND hwndTop) const;
 
 private:
     void Inject(const InputEvent& ev);
