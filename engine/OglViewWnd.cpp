@@ -211,11 +211,12 @@ COglViewWnd::~COglViewWnd()
 
 BOOL COglViewWnd::Create(const RECT& rc, HWND hwndParent, UINT nID)
 {
-    if (!CreateEx(0, L"COglViewWnd", L"", WS_CHILD | WS_VISIBLE, rc, hwndParent, nID)) return FALSE;
+    if (!CreateEx(WS_EX_ZENT_NATIVE, L"COglViewWnd", L"", WS_CHILD | WS_VISIBLE, rc, hwndParent, nID)) return FALSE;
     m_pSink = std::make_shared<CVideoFrameSink>(GetSafeHwnd());
     m_nPicWidth = rc.right - rc.left;
     m_nPicHeight = rc.bottom - rc.top;
     m_vecPicture.assign(static_cast<std::size_t>(std::max(m_nPicWidth, 0)) * std::max(m_nPicHeight, 0), 0);
+    PresentNativePicture(GetSafeHwnd(), m_vecPicture.data(), m_nPicWidth, m_nPicHeight);
     return TRUE;
 }
 
@@ -246,6 +247,8 @@ void COglViewWnd::Rescale()
         m_nPicWidth = dw;
         m_nPicHeight = dh;
         m_vecPicture.assign(static_cast<std::size_t>(dw) * dh, 0);
+        // The presenter reads the picture where it is: it must never hold the old buffer.
+        PresentNativePicture(GetSafeHwnd(), m_vecPicture.data(), dw, dh);
     }
     // The visible window, kept inside the frame whatever the string says.
     CropWindow win{0, 0, fw, fh};
@@ -291,7 +294,7 @@ void COglViewWnd::Rescale()
     std::uint8_t* dstPlanes[4] = {reinterpret_cast<std::uint8_t*>(m_vecPicture.data()), nullptr, nullptr, nullptr};
     const int dstStride[4] = {dw * 4, 0, 0, 0};
     sws_scale(m_pSwsConvert.get(), planes, strides, 0, dh, dstPlanes, dstStride);
-    InvalidateRect(GetSafeHwnd(), nullptr, FALSE);
+    PresentNativePicture(GetSafeHwnd(), m_vecPicture.data(), dw, dh);
 }
 
 LRESULT COglViewWnd::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
@@ -303,13 +306,6 @@ LRESULT COglViewWnd::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_SIZE:
         Rescale();
         break;
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC hdc = BeginPaint(GetSafeHwnd(), &ps);
-        if (hdc && !m_vecPicture.empty()) SetDIBitsToDevice(hdc, 0, 0, m_nPicWidth, m_nPicHeight, m_vecPicture.data());
-        EndPaint(GetSafeHwnd(), &ps);
-        return 0;
-    }
     default:
         break;
     }

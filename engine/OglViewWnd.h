@@ -2,9 +2,10 @@
 
 // A video view: the render target of one libvlc media player. libvlc decodes into frame buffers
 // owned by the view (I420 video callbacks, so that libvlc copies instead of converting); the view
-// crops them by the crop geometry string, then scales and converts the visible part into its
-// client rectangle in one libswscale pass. The picture it shows stays
-// readable, so views work the same with and without a display.
+// crops them by the crop geometry string, then scales and converts the visible part to its
+// client size. A view is a native child: the presenter shows its picture straight from the view's
+// memory, never copied into the window's picture. The picture stays readable, so views work the
+// same with and without a display.
 
 #include <zent/platform/Types.h>
 #include <zent/platform/Window.h>

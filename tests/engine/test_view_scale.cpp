@@ -3,6 +3,9 @@
 #include "engine/EngineTestSupport.h"
 #include "engine/FrameScale.h"
 
+#include <zent/platform/MessageLoop.h>
+#include <zent/platform/headless/HeadlessPresenter.h>
+
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -81,5 +84,12 @@ TEST(ViewScale, ExactHalvingKeepsTheQuartersInPlace)
         return (299 * R(px) + 587 * G(px) + 114 * B(px)) / 1000;
     };
     EXPECT_GT(luma(158, 40) - luma(161, 40), 50);
+
+    // The presenter shows the view's own picture, not a copy in the window's picture.
+    auto& presenter = dynamic_cast<CHeadlessPresenter&>(CMessageLoop::Current()->GetPresenter());
+    EXPECT_GT(presenter.GetNativePictureCount(view.GetSafeHwnd()), 5);
+    for (const POINT pt : {POINT{4, 4}, POINT{165, 95}, POINT{319, 179}})
+        EXPECT_EQ(presenter.GetNativePicturePixel(view.GetSafeHwnd(), pt.x, pt.y),
+                  view.GetPicturePixel(pt.x, pt.y) & 0xFFFFFFu);
     player->Stop();
 }

@@ -34,6 +34,10 @@ public:
     void MoveNative(HWND hwnd, const RECT& rc) override { inner.MoveNative(hwnd, rc); }
     void ShowNative(HWND hwnd, int n) override { inner.ShowNative(hwnd, n); }
     void Present(HWND hwnd, HBITMAP bmp, const RECT& rc) override { inner.Present(hwnd, bmp, rc); }
+    void PresentNativePicture(HWND hwnd, const std::uint32_t* p, int w, int h) override
+    {
+        inner.PresentNativePicture(hwnd, p, w, h);
+    }
     void SetCursor(HWND hwnd, CursorShape shape) override { inner.SetCursor(hwnd, shape); }
     void SetOpacity(HWND hwnd, BYTE a) override { inner.SetOpacity(hwnd, a); }
     void SetInputShape(HWND hwnd, const std::vector<RECT>& v) override { inner.SetInputShape(hwnd, v); }

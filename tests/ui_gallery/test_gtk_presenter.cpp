@@ -315,3 +315,56 @@ TEST_F(CGtkPresenterTest, TheFolderChooserAnswersTheChosenFolderOrNothing)
     EXPECT_EQ(BrowseForFolder(owner, L"Again", L"/tmp"), std::nullopt);
     KillTimer(owner, 1);
 }
+
+// A video view shows its own picture as a native child: drawn from the view's memory at the
+// child's place, over the window's picture, and following a new buffer at once.
+TEST_F(CGtkPresenterTest, NativeChildPicturesAreDrawnFromTheCallersMemory)
+{
+    const HWND top = Top(60, 60, 200, 120);
+    const HWND view =
+        CreateWindowEx(WS_EX_ZENT_NATIVE, L"Video", L"", WS_CHILD | WS_VISIBLE, 20, 10, 80, 60, top, 1, Proc());
+    const HWND plain = CreateWindowEx(0, L"Plain", L"", WS_CHILD | WS_VISIBLE, 0, 0, 10, 10, top, 2, Proc());
+    EXPECT_FALSE(PresentNativePicture(plain, nullptr, 0, 0)); // only native children have one
+    std::vector<std::uint32_t> picture(80 * 60, 0x00FF0000u); // red
+    for (int y = 30; y < 60; ++y)
+        for (int x = 40; x < 80; ++x) picture[static_cast<std::size_t>(y) * 80 + x] = 0x000000FFu; // blue corner
+    ASSERT_TRUE(PresentNativePicture(view, picture.data(), 80, 60));
+    Settle(200ms);
+
+    GtkWidget* pTop = m_pGtk->GetTopLevelWidget(top);
+    ASSERT_NE(pTop, nullptr);
+    auto render = [&] {
+        std::unique_ptr<cairo_surface_t, decltype(&cairo_surface_destroy)> pSurface(
+            cairo_image_surface_create(CAIRO_FORMAT_RGB24, 200, 120), &cairo_surface_destroy);
+        cairo_t* cr = cairo_create(pSurface.get());
+        gtk_widget_draw(pTop, cr);
+        cairo_destroy(cr);
+        cairo_surface_flush(pSurface.get());
+        return pSurface;
+    };
+    auto pixel = [](cairo_surface_t* s, int x, int y) {
+        const unsigned char* data = cairo_image_surface_get_data(s);
+        return *reinterpret_cast<const std::uint32_t*>(data + y * cairo_image_surface_get_stride(s) + x * 4) &
+               0xFFFFFFu;
+    };
+    auto shot = render();
+    EXPECT_EQ(pixel(shot.get(), 25, 15), 0xFF0000u);  // the view's red, at its place
+    EXPECT_EQ(pixel(shot.get(), 95, 65), 0x0000FFu);  // its blue corner
+    EXPECT_NE(pixel(shot.get(), 10, 5), 0xFF0000u);   // outside the view: the window's picture
+    EXPECT_NE(pixel(shot.get(), 150, 100), 0x0000FFu);
+
+    // A new buffer (a resized view) is what shows from then on; null shows black.
+    std::vector<std::uint32_t> green(80 * 60, 0x0000FF00u);
+    ASSERT_TRUE(PresentNativePicture(view, green.data(), 80, 60));
+    picture.clear();
+    picture.shrink_to_fit();
+    Settle(100ms);
+    shot = render();
+    EXPECT_EQ(pixel(shot.get(), 25, 15), 0x00FF00u);
+    ASSERT_TRUE(PresentNativePicture(view, nullptr, 0, 0));
+    Settle(100ms);
+    shot = render();
+    EXPECT_EQ(pixel(shot.get(), 25, 15), 0x000000u);
+    DestroyWindow(view); // the drawing area goes with its host; nothing reads the buffer after
+    Settle(100ms);
+}

@@ -59,6 +59,15 @@ BOOL SetWindowCursor(HWND hwnd, CursorShape shape)
     return TRUE;
 }
 
+BOOL PresentNativePicture(HWND hwnd, const std::uint32_t* pPixels, int nWidth, int nHeight)
+{
+    CLoopCore* pCore = CLoopCore::Current();
+    CWindowRecord* pRec = pCore ? pCore->Find(hwnd) : nullptr;
+    if (!pRec || !pRec->bNative) return FALSE;
+    pCore->Presenter().PresentNativePicture(hwnd, pPixels, nWidth, nHeight);
+    return TRUE;
+}
+
 BOOL SetLayeredWindowAttributes(HWND hwnd, COLORREF, BYTE bAlpha, DWORD dwFlags)
 {
     CLoopCore* pCore = CLoopCore::Current();

@@ -72,9 +72,19 @@ struct CGtkTop {
     RECT rcDragStart{};
 };
 
+// The picture a native child shows of its own: the caller's memory, read when GTK draws.
+struct CGtkNativePicture {
+    const std::uint32_t* pPixels = nullptr;
+    int nWidth = 0;
+    int nHeight = 0;
+};
+
 struct CGtkChild {
     HWND hwndTop = nullptr;
+    // Declared before the host so that it outlives the drawing area that reads it.
+    std::unique_ptr<CGtkNativePicture> pPicture;
     UniqueWidget pHost;
+    GtkWidget* pArea = nullptr; // owned by the host; made with the first picture
 };
 
 struct CGtkPresenter::CState {
@@ -108,6 +118,23 @@ gboolean OnDraw(GtkWidget*, cairo_t* cr, gpointer data)
     } else {
         cairo_set_source_rgb(cr, 0, 0, 0);
     }
+    cairo_paint(cr);
+    return TRUE;
+}
+
+gboolean OnDrawNativePicture(GtkWidget*, cairo_t* cr, gpointer data)
+{
+    const auto* pPicture = static_cast<const CGtkNativePicture*>(data);
+    cairo_set_source_rgb(cr, 0, 0, 0);
+    cairo_paint(cr);
+    if (!pPicture->pPixels) return TRUE;
+    // 0x00RRGGBB words are cairo's RGB24 on this byte order; rows are nWidth * 4 bytes apart,
+    // which is RGB24's own stride. Drawn straight from the caller's memory, without a copy.
+    gtkp::UniqueSurface pSurface(cairo_image_surface_create_for_data(
+        reinterpret_cast<unsigned char*>(const_cast<std::uint32_t*>(pPicture->pPixels)), CAIRO_FORMAT_RGB24,
+        pPicture->nWidth, pPicture->nHeight, pPicture->nWidth * 4));
+    if (cairo_surface_status(pSurface.get()) != CAIRO_STATUS_SUCCESS) return TRUE;
+    cairo_set_source_surface(cr, pSurface.get(), 0, 0);
     cairo_paint(cr);
     return TRUE;
 }
@@ -532,6 +559,23 @@ void CGtkPresenter::ShowNative(HWND hwnd, int nCmdShow)
         gtk_widget_hide(it->second.pHost.get());
     else
         gtk_widget_show_all(it->second.pHost.get());
+}
+
+void CGtkPresenter::PresentNativePicture(HWND hwnd, const std::uint32_t* pPixels, int nWidth, int nHeight)
+{
+    auto it = m_pState->mapChildren.find(hwnd);
+    if (it == m_pState->mapChildren.end()) return;
+    CGtkChild& child = it->second;
+    if (!child.pArea) {
+        child.pPicture = std::make_unique<CGtkNativePicture>();
+        child.pArea = gtk_drawing_area_new();
+        g_signal_connect(child.pArea, "draw", G_CALLBACK(OnDrawNativePicture), child.pPicture.get());
+        gtk_container_add(GTK_CONTAINER(child.pHost.get()), child.pArea);
+        gtk_widget_show(child.pArea);
+    }
+    const bool bShown = pPixels && nWidth > 0 && nHeight > 0;
+    *child.pPicture = bShown ? CGtkNativePicture{pPixels, nWidth, nHeight} : CGtkNativePicture{};
+    gtk_widget_queue_draw(child.pArea);
 }
 
 void CGtkPresenter::Present(HWND hwndTop, HBITMAP hPicture, const RECT& rcDirty)

@@ -22,6 +22,11 @@ struct CNative {
     int nShowCmd = SW_HIDE;
     int nPresents = 0;
     RECT rcLastPresent{};
+    // Native children with a picture of their own: the caller's memory, valid until its next call.
+    int nNativePictures = 0;
+    const std::uint32_t* pNativePixels = nullptr;
+    int nNativeWidth = 0;
+    int nNativeHeight = 0;
     UniqueBitmap pScreen; // top-level windows: what has been presented
     CursorShape cursor = CursorShape::Arrow;
     BYTE nAlpha = 255;
@@ -514,6 +519,33 @@ RECT CHeadlessPresenter::GetNativeRect(HWND hwnd) const
 {
     auto it = m_pState->mapNatives.find(hwnd);
     return it == m_pState->mapNatives.end() ? RECT{} : it->second.rc;
+}
+
+void CHeadlessPresenter::PresentNativePicture(HWND hwnd, const std::uint32_t* pPixels, int nWidth, int nHeight)
+{
+    auto it = m_pState->mapNatives.find(hwnd);
+    if (it == m_pState->mapNatives.end() || it->second.bTopLevel) return;
+    CNative& n = it->second;
+    const bool bShown = pPixels && nWidth > 0 && nHeight > 0;
+    n.pNativePixels = bShown ? pPixels : nullptr;
+    n.nNativeWidth = bShown ? nWidth : 0;
+    n.nNativeHeight = bShown ? nHeight : 0;
+    ++n.nNativePictures;
+}
+
+int CHeadlessPresenter::GetNativePictureCount(HWND hwnd) const
+{
+    auto it = m_pState->mapNatives.find(hwnd);
+    return it == m_pState->mapNatives.end() ? 0 : it->second.nNativePictures;
+}
+
+std::uint32_t CHeadlessPresenter::GetNativePicturePixel(HWND hwnd, int x, int y) const
+{
+    auto it = m_pState->mapNatives.find(hwnd);
+    if (it == m_pState->mapNatives.end()) return 0xFFFFFFFFu;
+    const CNative& n = it->second;
+    if (!n.pNativePixels || x < 0 || y < 0 || x >= n.nNativeWidth || y >= n.nNativeHeight) return 0xFFFFFFFFu;
+    return n.pNativePixels[static_cast<std::size_t>(y) * n.nNativeWidth + x] & 0xFFFFFFu;
 }
 
 int CHeadlessPresenter::GetPresentCount(HWND hwndTop) const

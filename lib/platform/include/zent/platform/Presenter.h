@@ -13,6 +13,7 @@
 #include <zent/platform/Types.h>
 
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -92,6 +93,11 @@ public:
     // picture belongs to the loop; a presenter copies or shows what it needs before returning
     // or keeps reading the same memory until the window is destroyed or resized.
     virtual void Present(HWND hwndTop, HBITMAP hPicture, const RECT& rcDirty) = 0;
+    // A native child that shows a picture of its own (a video view): nWidth x nHeight pixels
+    // 0x00RRGGBB, rows top-down and nWidth * 4 bytes apart, drawn at the child's top-left corner.
+    // The memory stays the caller's and valid until the next call for hwnd or its destruction;
+    // null shows nothing. GUI thread.
+    virtual void PresentNativePicture(HWND hwnd, const std::uint32_t* pPixels, int nWidth, int nHeight) = 0;
 
     // --- top-level window looks and behaviour ---
     virtual void SetCursor(HWND hwndTop, CursorShape shape) = 0;

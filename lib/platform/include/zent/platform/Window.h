@@ -326,6 +326,11 @@ constexpr DWORD LWA_ALPHA = 0x00000002;
 
 // The pointer shown over hwnd's top-level window.
 ZENT_PLATFORM_API BOOL SetWindowCursor(HWND hwnd, CursorShape shape);
+// A native child (WS_EX_ZENT_NATIVE) that shows a picture of its own, such as a video view: the
+// presenter draws pPixels (nWidth x nHeight, 0x00RRGGBB, rows nWidth * 4 bytes apart) at the
+// child's top-left corner. The memory must stay valid and unchanged until the next call for hwnd
+// or its destruction; null shows nothing. FALSE for other windows.
+ZENT_PLATFORM_API BOOL PresentNativePicture(HWND hwnd, const std::uint32_t* pPixels, int nWidth, int nHeight);
 // Opacity of a top-level window (WS_EX_LAYERED is added). FALSE for a child, or for LWA_COLORKEY.
 ZENT_PLATFORM_API BOOL SetLayeredWindowAttributes(HWND hwnd, COLORREF crKey, BYTE bAlpha, DWORD dwFlags);
 // A top-level window that is only partly there takes input only inside these rectangles (client

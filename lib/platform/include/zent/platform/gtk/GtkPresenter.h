@@ -37,6 +37,7 @@ public:
     void MoveNative(HWND hwnd, const RECT& rc) override;
     void ShowNative(HWND hwnd, int nCmdShow) override;
     void Present(HWND hwndTop, HBITMAP hPicture, const RECT& rcDirty) override;
+    void PresentNativePicture(HWND hwnd, const std::uint32_t* pPixels, int nWidth, int nHeight) override;
     void SetCursor(HWND hwndTop, CursorShape shape) override;
     void SetOpacity(HWND hwndTop, BYTE nAlpha) override;
     void SetInputShape(HWND hwndTop, const std::vector<RECT>& vecRects) override;

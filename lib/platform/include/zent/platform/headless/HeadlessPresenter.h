@@ -38,6 +38,7 @@ public:
     void MoveNative(HWND hwnd, const RECT& rc) override;
     void ShowNative(HWND hwnd, int nCmdShow) override;
     void Present(HWND hwndTop, HBITMAP hPicture, const RECT& rcDirty) override;
+    void PresentNativePicture(HWND hwnd, const std::uint32_t* pPixels, int nWidth, int nHeight) override;
     void SetCursor(HWND hwndTop, CursorShape shape) override;
     void SetOpacity(HWND hwndTop, BYTE nAlpha) override;
     void SetInputShape(HWND hwndTop, const std::vector<RECT>& vecRects) override;
@@ -94,6 +95,10 @@ public:
     int GetNativeShowCommand(HWND hwnd) const;
     RECT GetNativeRect(HWND hwnd) const;
     int GetPresentCount(HWND hwndTop) const;
+    // Pictures a native child showed of its own, and the pixel (x, y) of the last one as
+    // 0x00RRGGBB (0xFFFFFFFF outside it or when there is none).
+    int GetNativePictureCount(HWND hwnd) const;
+    std::uint32_t GetNativePicturePixel(HWND hwnd, int x, int y) const;
     RECT GetLastPresentRect(HWND hwndTop) const;
     // What has been presented of a top-level window: null before its first present.
     HBITMAP GetScreen(HWND hwndTop) const;
