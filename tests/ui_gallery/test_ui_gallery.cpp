@@ -16,7 +16,7 @@ constexpr int kH = 560;
 
 // Where the gallery draws things (its window sits at the screen's corner).
 constexpr int kTabY = 28;
-constexpr int kTabX[5] = {84, 240, 396, 552, 708};
+constexpr int kTabX[6] = {72, 202, 332, 462, 592, 722};
 constexpr int kStatus[4] = {20, 500, 780, 544};
 
 bool IsOrange(std::uint32_t c)
@@ -128,7 +128,7 @@ TEST_F(CGalleryUi, ArrowKeysMoveTheFocusFrameAndEnterPressesTheFocusedButton)
 TEST_F(CGalleryUi, KeyboardTakesKeyPressesAndTypedText)
 {
     Start("buttons");
-    SwitchTo(3, "keyboard");
+    SwitchTo(4, "keyboard");
     EXPECT_NE(m_log.Text().find("msg=0x0413 id=132 "), std::string::npos); // the stack's change request
     const SShot before = Shot();
 
@@ -170,6 +170,16 @@ TEST_F(CGalleryUi, ListBoxFollowsItsScrollBarAndListViewFlings)
     const SShot scrolled = Shot();
     EXPECT_GT(scrolled.Differences(before, 40, 80, 440, 368), 500); // the rows moved up
 
+    // A switch row flips at the press ("Repeat" starts off) and then reports the selection.
+    ASSERT_TRUE(Click(640, 152));
+    EXPECT_NE(m_log.WaitFor("msg=0x0521 id=1203 wparam=0x4b3 lparam=0x1 "), std::string::npos) << m_log.Text();
+    std::this_thread::sleep_for(200ms);
+    // The off picture is grey and white, the on picture green and white.
+    const std::uint32_t pillBefore = before.Mean(725, 140, 771, 164);
+    const std::uint32_t pill = Shot().Mean(725, 140, 771, 164);
+    EXPECT_LT(Green(pillBefore), Red(pillBefore) + 20) << std::hex << pillBefore;
+    EXPECT_GT(Green(pill), Red(pill) + 40) << std::hex << pill;
+
     SwitchTo(2, "view");
     const SShot view = Shot();
     const std::size_t from = m_log.Size();
@@ -190,7 +200,7 @@ TEST_F(CGalleryUi, ListBoxFollowsItsScrollBarAndListViewFlings)
 TEST_F(CGalleryUi, StackPushesAndPopsAndAMessageBoxKeepsGtkRunning)
 {
     Start("buttons");
-    SwitchTo(4, "about");
+    SwitchTo(5, "about");
     EXPECT_NE(m_log.Text().find("msg=0x0410 id=133 "), std::string::npos);
     EXPECT_NE(m_log.Text().find("screen about depth=2"), std::string::npos);
 
@@ -224,4 +234,74 @@ TEST_F(CGalleryUi, DraggingTheHeaderMovesTheWindow)
     const SShot shot = Shot();
     EXPECT_EQ(shot.Mean(0, 0, 600, 90), 0u);
     EXPECT_NE(shot.Mean(0, 110, 600, 150), 0u);
+}
+
+TEST_F(CGalleryUi, TouchViewsToggleRowsTakeDoubleClicksAndSettleAfterAFling)
+{
+    Start("buttons");
+    SwitchTo(3, "touch");
+    const SShot before = Shot();
+    ASSERT_TRUE(before.Valid());
+    // Where the views sit: list view 2's rows are 46 high from y 304; the strip's buttons 64
+    // wide every 72 from x 20; list view 3 fills the right column.
+    constexpr int kRow0[4] = {20, 304, 390, 350};
+    constexpr int kRow1[4] = {20, 350, 390, 396};
+    constexpr int kRow2[4] = {20, 396, 390, 442};
+
+    // List view 2: each tap toggles its row, and rows stay selected together.
+    ASSERT_TRUE(Click(150, 327));
+    ASSERT_NE(m_log.WaitFor("msg=0x0521 id=1603 wparam=0x643 lparam=0x0 "), std::string::npos) << m_log.Text();
+    std::size_t from = m_log.Size();
+    ASSERT_TRUE(Click(150, 373));
+    ASSERT_NE(m_log.WaitFor("msg=0x0521 id=1603 wparam=0x643 lparam=0x1 ", from), std::string::npos) << m_log.Text();
+    std::this_thread::sleep_for(200ms);
+    const SShot two = Shot();
+    EXPECT_GT(two.Differences(before, kRow0[0], kRow0[1], kRow0[2], kRow0[3]), 5000);
+    EXPECT_GT(two.Differences(before, kRow1[0], kRow1[1], kRow1[2], kRow1[3]), 5000);
+    EXPECT_EQ(two.Differences(before, kRow2[0], kRow2[1], kRow2[2], kRow2[3]), 0);
+    from = m_log.Size();
+    ASSERT_TRUE(Click(150, 327));
+    ASSERT_NE(m_log.WaitFor("msg=0x0522 id=1603 wparam=0x643 lparam=0x0 ", from), std::string::npos) << m_log.Text();
+    std::this_thread::sleep_for(200ms);
+    const SShot one = Shot();
+    EXPECT_EQ(one.Differences(before, kRow0[0], kRow0[1], kRow0[2], kRow0[3]), 0); // as it was
+    EXPECT_GT(one.Differences(before, kRow1[0], kRow1[1], kRow1[2], kRow1[3]), 5000);
+    EXPECT_EQ(m_log.Count("msg=0x0522 "), 1);
+
+    // Text view: a double click on its third text ("Harbour lights").
+    from = m_log.Size();
+    ASSERT_TRUE(Xdo({"mousemove", "150", "127", "click", "--repeat", "2", "--delay", "80", "1"}));
+    ASSERT_NE(m_log.WaitFor("msg=0x0529 id=1601 wparam=0x641 lparam=0x2 ", from), std::string::npos) << m_log.Text();
+    std::this_thread::sleep_for(250ms);
+    const SShot dbl = Shot();
+    EXPECT_GT(dbl.Differences(one, kStatus[0], kStatus[1], kStatus[2], kStatus[3]), 50);
+
+    // Picture strip: the tapped button keeps its pressed (orange) look while selected; its
+    // neighbours keep theirs.
+    EXPECT_FALSE(IsOrange(dbl.Mean(180, 216, 212, 226)));
+    from = m_log.Size();
+    ASSERT_TRUE(Click(196, 244));
+    ASSERT_NE(m_log.WaitFor("msg=0x0521 id=1602 wparam=0x642 lparam=0x2 ", from), std::string::npos) << m_log.Text();
+    std::this_thread::sleep_for(200ms);
+    const SShot strip = Shot();
+    EXPECT_TRUE(IsOrange(strip.Mean(180, 216, 212, 226))) << std::hex << strip.Mean(180, 216, 212, 226);
+    EXPECT_EQ(strip.Differences(dbl, 20, 212, 156, 276), 0);
+    EXPECT_EQ(strip.Differences(dbl, 236, 212, 390, 276), 0);
+
+    // List view 3: a quick upward drag flings it; once it rests it says where.
+    from = m_log.Size();
+    ASSERT_TRUE(Xdo({"mousemove", "600", "460", "mousedown", "1"}));
+    for (int y = 420; y >= 140; y -= 40) ASSERT_TRUE(Xdo({"mousemove", "600", std::to_string(y)}));
+    ASSERT_TRUE(Xdo({"mouseup", "1"}));
+    const std::size_t settled = m_log.WaitFor("msg=0x0528 id=1604 wparam=0x644 ", from, 10s);
+    ASSERT_NE(settled, std::string::npos) << m_log.Text();
+    const std::string rest = m_log.Text().substr(settled);
+    ASSERT_EQ(rest.rfind("lparam=0x", 0), 0u) << rest;
+    EXPECT_GE(std::stoi(rest.substr(9), nullptr, 16), 4);
+    // A drag is no tap: nothing in the list was chosen.
+    EXPECT_EQ(m_log.Text().find("msg=0x0521 id=1604 ", from), std::string::npos);
+    std::this_thread::sleep_for(200ms);
+    const SShot flung = Shot();
+    EXPECT_GT(flung.Differences(strip, 410, 84, 780, 488), 5000);
+    EXPECT_EQ(flung.Differences(strip, kRow1[0], kRow1[1], kRow1[2], kRow1[3]), 0);
 }

@@ -11,7 +11,9 @@
 
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 #include <string>
+#include <vector>
 
 namespace gallery {
 
@@ -22,13 +24,14 @@ constexpr DWORD kScreenStyle = WS_CHILD;
 constexpr DialogItemTemplate kTabItems[] = {
     {L"Button", IDC_TAB0, 0, 0, 10, 10},     {L"Button", IDC_TAB0 + 1, 0, 0, 10, 10},
     {L"Button", IDC_TAB0 + 2, 0, 0, 10, 10}, {L"Button", IDC_TAB0 + 3, 0, 0, 10, 10},
-    {L"Button", IDC_TAB0 + 4, 0, 0, 10, 10}, {L"Static", IDC_STATUS, 0, 0, 10, 10},
+    {L"Button", IDC_TAB0 + 4, 0, 0, 10, 10}, {L"Button", IDC_TAB0 + 5, 0, 0, 10, 10},
+    {L"Static", IDC_STATUS, 0, 0, 10, 10},
 };
 
 constexpr DialogItemTemplate kButtonsItems[] = {
     {L"Button", IDC_TAB0, 0, 0, 10, 10},     {L"Button", IDC_TAB0 + 1, 0, 0, 10, 10},
     {L"Button", IDC_TAB0 + 2, 0, 0, 10, 10}, {L"Button", IDC_TAB0 + 3, 0, 0, 10, 10},
-    {L"Button", IDC_TAB0 + 4, 0, 0, 10, 10}, {L"Static", IDC_STATUS, 0, 0, 10, 10},
+    {L"Button", IDC_TAB0 + 4, 0, 0, 10, 10}, {L"Button", IDC_TAB0 + 5, 0, 0, 10, 10}, {L"Static", IDC_STATUS, 0, 0, 10, 10},
     {L"Button", IDC_PLAY, 0, 0, 10, 10},     {L"Button", IDC_STOP, 0, 0, 10, 10},
     {L"Button", IDC_RECORD, 0, 0, 10, 10},   {L"Button", IDC_DISABLED, 0, 0, 10, 10},
     {L"Static", IDC_LOGO, 0, 0, 10, 10},     {L"Static", IDC_COUNTER, 0, 0, 10, 10},
@@ -37,28 +40,40 @@ constexpr DialogItemTemplate kButtonsItems[] = {
 constexpr DialogItemTemplate kListsItems[] = {
     {L"Button", IDC_TAB0, 0, 0, 10, 10},     {L"Button", IDC_TAB0 + 1, 0, 0, 10, 10},
     {L"Button", IDC_TAB0 + 2, 0, 0, 10, 10}, {L"Button", IDC_TAB0 + 3, 0, 0, 10, 10},
-    {L"Button", IDC_TAB0 + 4, 0, 0, 10, 10}, {L"Static", IDC_STATUS, 0, 0, 10, 10},
+    {L"Button", IDC_TAB0 + 4, 0, 0, 10, 10}, {L"Button", IDC_TAB0 + 5, 0, 0, 10, 10}, {L"Static", IDC_STATUS, 0, 0, 10, 10},
     {L"ListBox", IDC_LIST, 0, 0, 10, 10},    {L"ScrollBar", IDC_LISTBAR, 0, 0, 10, 10},
+    {L"ListBox", IDC_SWITCHES, 0, 0, 10, 10},
 };
 
 constexpr DialogItemTemplate kViewItems[] = {
     {L"Button", IDC_TAB0, 0, 0, 10, 10},     {L"Button", IDC_TAB0 + 1, 0, 0, 10, 10},
     {L"Button", IDC_TAB0 + 2, 0, 0, 10, 10}, {L"Button", IDC_TAB0 + 3, 0, 0, 10, 10},
-    {L"Button", IDC_TAB0 + 4, 0, 0, 10, 10}, {L"Static", IDC_STATUS, 0, 0, 10, 10},
+    {L"Button", IDC_TAB0 + 4, 0, 0, 10, 10}, {L"Button", IDC_TAB0 + 5, 0, 0, 10, 10}, {L"Static", IDC_STATUS, 0, 0, 10, 10},
     {L"Static", IDC_VIEW, 0, 0, 10, 10},     {L"ScrollBar", IDC_VIEWBAR, 0, 0, 10, 10},
+};
+
+constexpr DialogItemTemplate kTouchItems[] = {
+    {L"Button", IDC_TAB0, 0, 0, 10, 10},     {L"Button", IDC_TAB0 + 1, 0, 0, 10, 10},
+    {L"Button", IDC_TAB0 + 2, 0, 0, 10, 10}, {L"Button", IDC_TAB0 + 3, 0, 0, 10, 10},
+    {L"Button", IDC_TAB0 + 4, 0, 0, 10, 10}, {L"Button", IDC_TAB0 + 5, 0, 0, 10, 10},
+    {L"Static", IDC_STATUS, 0, 0, 10, 10},   {L"Static", IDC_TOUCH_CAPTION0, 0, 0, 10, 10},
+    {L"Static", IDC_TOUCH_CAPTION0 + 1, 0, 0, 10, 10}, {L"Static", IDC_TOUCH_CAPTION0 + 2, 0, 0, 10, 10},
+    {L"Static", IDC_TOUCH_CAPTION0 + 3, 0, 0, 10, 10}, {L"Static", IDC_TEXTVIEW, 0, 0, 10, 10},
+    {L"Static", IDC_STRIP, 0, 0, 10, 10},    {L"Static", IDC_LIST2, 0, 0, 10, 10},
+    {L"Static", IDC_LIST3, 0, 0, 10, 10},
 };
 
 constexpr DialogItemTemplate kKeyboardItems[] = {
     {L"Button", IDC_TAB0, 0, 0, 10, 10},     {L"Button", IDC_TAB0 + 1, 0, 0, 10, 10},
     {L"Button", IDC_TAB0 + 2, 0, 0, 10, 10}, {L"Button", IDC_TAB0 + 3, 0, 0, 10, 10},
-    {L"Button", IDC_TAB0 + 4, 0, 0, 10, 10}, {L"Static", IDC_STATUS, 0, 0, 10, 10},
+    {L"Button", IDC_TAB0 + 4, 0, 0, 10, 10}, {L"Button", IDC_TAB0 + 5, 0, 0, 10, 10}, {L"Static", IDC_STATUS, 0, 0, 10, 10},
     {L"Static", IDC_KEYBOARD, 0, 0, 10, 10},
 };
 
 constexpr DialogItemTemplate kAboutItems[] = {
     {L"Button", IDC_TAB0, 0, 0, 10, 10},        {L"Button", IDC_TAB0 + 1, 0, 0, 10, 10},
     {L"Button", IDC_TAB0 + 2, 0, 0, 10, 10},    {L"Button", IDC_TAB0 + 3, 0, 0, 10, 10},
-    {L"Button", IDC_TAB0 + 4, 0, 0, 10, 10},    {L"Static", IDC_STATUS, 0, 0, 10, 10},
+    {L"Button", IDC_TAB0 + 4, 0, 0, 10, 10},    {L"Button", IDC_TAB0 + 5, 0, 0, 10, 10},    {L"Static", IDC_STATUS, 0, 0, 10, 10},
     {L"Static", IDC_ABOUT_LINE0, 0, 0, 10, 10}, {L"Static", IDC_ABOUT_LINE0 + 1, 0, 0, 10, 10},
     {L"Static", IDC_ABOUT_LINE0 + 2, 0, 0, 10, 10}, {L"Button", IDC_MSGBOX, 0, 0, 10, 10},
     {L"Button", IDC_FOLDER, 0, 0, 10, 10},      {L"Button", IDC_BACK, 0, 0, 10, 10},
@@ -71,16 +86,21 @@ constexpr DialogTemplate kTemplates[] = {
     {IDD_VIEW, 0, 0, kWidth, kHeight, kScreenStyle, 0, L"", kViewItems},
     {IDD_KEYBOARD, 0, 0, kWidth, kHeight, kScreenStyle, 0, L"", kKeyboardItems},
     {IDD_ABOUT, 0, 0, kWidth, kHeight, kScreenStyle, 0, L"", kAboutItems},
+    {IDD_TOUCH, 0, 0, kWidth, kHeight, kScreenStyle, 0, L"", kTouchItems},
 };
 
-constexpr const wchar_t* kTabTexts[5] = {L"Buttons", L"Lists", L"View", L"Keyboard", L"About"};
-constexpr UINT kTabScreens[5] = {IDD_BUTTONS, IDD_LISTS, IDD_VIEW, IDD_KEYBOARD, IDD_ABOUT};
+constexpr const wchar_t* kTabTexts[kTabs] = {L"Buttons", L"Lists", L"View", L"Touch", L"Keyboard", L"About"};
+constexpr UINT kTabScreens[kTabs] = {IDD_BUTTONS, IDD_LISTS, IDD_VIEW, IDD_TOUCH, IDD_KEYBOARD, IDD_ABOUT};
 
 // Text-alignment style bits of CBmpText: DrawText flags in bits 16..23.
 constexpr int kLeftMiddle = static_cast<int>((DT_VCENTER | DT_SINGLELINE) << BCS_TEXT_ALIGN_SHIFT);
 
 constexpr COLORREF kTextWhite = RGB(244, 247, 250);
 constexpr COLORREF kStatusGround = RGB(28, 38, 48);
+constexpr COLORREF kPanelGround = RGB(27, 39, 51);
+constexpr COLORREF kCaption = RGB(127, 167, 207);
+
+constexpr const wchar_t* kSwitchTexts[] = {L"Subtitles", L"Repeat", L"Shuffle", L"Night colours"};
 
 std::string Quoted(const std::wstring& text)
 {
@@ -118,6 +138,7 @@ const char* ScreenName(UINT id)
     case IDD_VIEW: return "view";
     case IDD_KEYBOARD: return "keyboard";
     case IDD_ABOUT: return "about";
+    case IDD_TOUCH: return "touch";
     default: return nullptr;
     }
 }
@@ -147,7 +168,7 @@ BOOL CGalleryScreen::OnInitDialog()
 {
     CInDialog::OnInitDialog();
     LoadBackground(m_pLoader, kBkScreen, POINT{0, 0}, RGB(22, 32, 42));
-    for (int i = 0; i < 5; ++i) {
+    for (int i = 0; i < kTabs; ++i) {
         CBmpButton& tab = m_tabs[static_cast<std::size_t>(i)];
         if (!tab.SubclassDlgItem(IDC_TAB0 + static_cast<UINT>(i), GetSafeHwnd())) continue;
         const bool bCurrent = kTabScreens[i] == m_nDialogID;
@@ -214,7 +235,7 @@ LRESULT CGalleryScreen::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
     if (bFromControl) {
         LogControlMessage(message, wParam, lParam);
         const UINT id = message == WM_COMMAND ? LOWORD(wParam) : 0;
-        if (id >= IDC_TAB0 && id < IDC_TAB0 + 5) {
+        if (id >= IDC_TAB0 && id < IDC_TAB0 + kTabs) {
             const UINT target = kTabScreens[id - IDC_TAB0];
             if (target == IDD_ABOUT && m_nDialogID != IDD_ABOUT)
                 SendParent(WM_INDLG_NEXT, target, 0);
@@ -302,6 +323,17 @@ void CListsScreen::InitScreen()
         m_bar.SetPage(kListRows);
         m_bar.SetRange(static_cast<UINT>(m_list.GetCount()), 0);
     }
+    // Switch rows beside it: a press flips the row's switch before the selection goes out.
+    m_bmpOn.reset(Loader()->GetBitmapByID(static_cast<int>(kSwitchOn)));
+    m_bmpOff.reset(Loader()->GetBitmapByID(static_cast<int>(kSwitchOff)));
+    if (m_switches.SubclassDlgItem(IDC_SWITCHES, GetSafeHwnd())) {
+        m_switches.InitControl(0, kSwitchRows, Loader(), kSwitchRect, kSwitchRow, 0);
+        for (int row = 0; row < kSwitchRows; ++row) m_switches.SetRowImage(row, kSwitchRow, kSwitchRowHigh);
+        m_switches.SetFont(GetBCtrlStockFont(1), 0);
+        for (int i = 0; i < 4; ++i) m_switches.SetTextColor(i, i == 3 ? RGB(127, 127, 127) : kTextWhite);
+        for (std::size_t i = 0; i < std::size(kSwitchTexts); ++i)
+            m_switches.AddStringSW(kSwitchTexts[i], m_bmpOn.get(), m_bmpOff.get(), i % 2 == 0 ? 1 : 0, 0);
+    }
 }
 
 void CListsScreen::OnControl(UINT message, WPARAM wParam, LPARAM lParam)
@@ -313,6 +345,11 @@ void CListsScreen::OnControl(UINT message, WPARAM wParam, LPARAM lParam)
     } else if (message == WM_BLIST_SELECT && wParam == IDC_LIST) {
         const CListBoxItem* pItem = m_list.GetItem(static_cast<int>(lParam));
         SetStatus(L"Selected: " + (pItem ? pItem->m_strText.substr(0, 8) : std::wstring(L"?")));
+    } else if (message == WM_BLIST_SELECT && wParam == IDC_SWITCHES) {
+        const int nRow = static_cast<int>(lParam);
+        const CListBoxItem* pItem = m_switches.GetItem(nRow);
+        const int nState = m_switches.GetSwitchState(nRow);
+        if (pItem && nState >= 0) SetStatus(pItem->m_strText + (nState ? L": on" : L": off"));
     }
 }
 
@@ -358,6 +395,169 @@ void CViewScreen::OnControl(UINT message, WPARAM wParam, LPARAM lParam)
     } else if (message == WM_BVIEW_SETTLED && wParam == IDC_VIEW) {
         m_bar.SetThumbPos(static_cast<int>(lParam), 1);
         SetStatus(L"Settled at row " + std::to_wstring(lParam + 1));
+    }
+}
+
+// --- the touch views ---------------------------------------------------------------------------------
+
+CTouchScreen::~CTouchScreen() = default;
+
+void CTouchScreen::InitScreen()
+{
+    static constexpr const wchar_t* kCaptions[] = {
+        L"Text view: tap or double-click a line",
+        L"Picture strip: tap, or drag sideways",
+        L"List view 2: tap rows, several at once",
+        L"List view 3: sections; drag or fling",
+    };
+    for (std::size_t i = 0; i < m_captions.size(); ++i) {
+        CBmpText& caption = m_captions[i];
+        if (!caption.SubclassDlgItem(IDC_TOUCH_CAPTION0 + static_cast<UINT>(i), GetSafeHwnd())) continue;
+        // Keyed: no ground of its own, the screen's gradient shows through.
+        caption.InitControl(kLeftMiddle | BCS_IMAGE_KEYED, Loader(), kTouchCaption0 + static_cast<UINT>(i));
+        caption.SetFont(GetBCtrlStockFont(3), 0);
+        caption.SetColor(kCaption, kCaption, kPanelGround);
+        caption.SetText(kCaptions[i], 0);
+    }
+    InitTextView();
+    InitStrip();
+    InitList2();
+    InitList3();
+    SetStatus(L"Touch the views: tap, double-click, drag or fling");
+}
+
+void CTouchScreen::InitTextView()
+{
+    if (!m_text.SubclassDlgItem(IDC_TEXTVIEW, GetSafeHwnd())) return;
+    m_text.InitControl(0, Loader(), kTextViewRect, kTextViewRow, 0, 0);
+    m_text.SetFont(GetBCtrlStockFont(1), 0);
+    m_text.SetGround(kPanelGround);
+    m_text.SetSelectColor(kTextWhite, RGB(46, 134, 193));
+    constexpr UINT kLine = DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS;
+    struct SLine {
+        const wchar_t* text;
+        RECT rc;
+        int font;
+        COLORREF colour;
+        UINT format;
+    };
+    // Each text has a place of its own; the view is as long as the lowest one and scrolls.
+    static constexpr SLine kLines[] = {
+        {L"Now playing", {8, 4, 250, 30}, 5, RGB(63, 169, 245), kLine},
+        {L"3 / 12", {250, 4, 362, 30}, 4, RGB(243, 156, 18), DT_RIGHT | DT_VCENTER | DT_SINGLELINE},
+        {L"Harbour lights, evening walk", {8, 32, 362, 54}, 1, kTextWhite, kLine},
+        {L"Recorded 7 Dec, 18:42  -  4:12", {8, 56, 362, 76}, 0, RGB(150, 165, 180), kLine},
+        {L"Front camera, 1280 x 720", {8, 78, 362, 98}, 0, RGB(150, 165, 180), kLine},
+        {L"Drag up for the rest of the notes", {8, 104, 362, 126}, 1, kTextWhite, kLine},
+        {L"Speed 52 km/h, heading north-east", {8, 128, 362, 150}, 1, kTextWhite, kLine},
+        {L"Stored on the card, not locked", {8, 152, 362, 174}, 1, kTextWhite, kLine},
+        {L"End of the notes", {8, 180, 362, 200}, 0, RGB(150, 165, 180), DT_CENTER | DT_VCENTER | DT_SINGLELINE},
+    };
+    for (const SLine& line : kLines)
+        m_text.AddItem(line.text, line.rc, GetBCtrlStockFont(line.font), line.colour, line.format, 0);
+}
+
+void CTouchScreen::InitStrip()
+{
+    if (!m_strip.SubclassDlgItem(IDC_STRIP, GetSafeHwnd())) return;
+    m_strip.InitControl(CBmpImgView::kStyleHorizontal, Loader(), kStripRect, 0, 0);
+    m_strip.SetViewImage(kStripGround, 0);
+    m_strip.SetImgBtnOption(kStripSpacing, 0);
+    for (int i = 0; i < kStripButtons; ++i) {
+        const UINT id = kStripButton0 + 2 * static_cast<UINT>(i);
+        m_strip.AddItem(id, id + 1, 0);
+    }
+}
+
+void CTouchScreen::InitList2()
+{
+    static constexpr const wchar_t* kRows[] = {
+        L"Beach at sunrise", L"Road trip playlist", L"Tunnel, eastbound",  L"Route to the coast",
+        L"Pier in the fog",  L"Night radio",        L"Bridge crossing",    L"Fuel stops",
+        L"Old town square",  L"Morning podcast",    L"Parking, level 3",   L"Speed cameras",
+    };
+    if (!m_list2.SubclassDlgItem(IDC_LIST2, GetSafeHwnd())) return;
+    m_list2.InitControl(0, Loader(), kList2Rect, kList2Row, 0, 0);
+    m_list2.SetFont(GetBCtrlStockFont(1), 0);
+    m_list2.SetGround(kPanelGround);
+    m_list2.SetTextColor(kTextWhite, kTextWhite);
+    for (std::size_t i = 0; i < std::size(kRows); ++i) {
+        const UINT id = kList2Picture0 + 2 * static_cast<UINT>(i % kList2Kinds);
+        m_list2.AddItem(kRows[i], id, id + 1, 0);
+    }
+}
+
+void CTouchScreen::InitList3()
+{
+    struct SRow {
+        const wchar_t* text;
+        const wchar_t* sub;
+        int seconds;
+    };
+    struct SSection {
+        const wchar_t* title;
+        std::vector<SRow> rows;
+    };
+    static const SSection kSections[] = {
+        {L"Today", {{L"Morning drive", L"08:12", 754}, {L"School run", L"08:47", 312}, {L"Lunch break", L"12:30", 1204}}},
+        {L"Yesterday",
+         {{L"Motorway north", L"07:55", 2410}, {L"Rain at the junction", L"09:03", 95}, {L"Car park", L"13:20", 188},
+          {L"Evening commute", L"17:48", 1876}, {L"Late shopping", L"20:11", 433}}},
+        {L"This week",
+         {{L"Coast road", L"Mon 10:05", 3120}, {L"Ferry queue", L"Mon 14:40", 640}, {L"City centre", L"Tue 09:15", 905},
+          {L"Airport", L"Tue 18:02", 1533}, {L"Hill pass", L"Wed 11:44", 2287}}},
+        {L"Older",
+         {{L"Holiday, day 1", L"2 Dec", 5400}, {L"Holiday, day 2", L"3 Dec", 4870}, {L"Holiday, day 3", L"4 Dec", 3925},
+          {L"Workshop visit", L"5 Dec", 512}, {L"Test drive", L"6 Dec", 1290}}},
+    };
+    m_bmpRow.reset(Loader()->GetBitmapByID(static_cast<int>(kList3Row)));
+    m_bmpRowHigh.reset(Loader()->GetBitmapByID(static_cast<int>(kList3RowHigh)));
+    m_bmpSection.reset(Loader()->GetBitmapByID(static_cast<int>(kList3Section)));
+    if (!m_list3.SubclassDlgItem(IDC_LIST3, GetSafeHwnd())) return;
+    m_list3.InitControl(0, Loader(), kList3Rect, kList3Row, 0, 0);
+    m_list3.SetFont(GetBCtrlStockFont(1), 0);
+    m_list3.SetGround(kPanelGround);
+    m_list3.SetTextColor(kTextWhite, kTextWhite);
+    m_list3.SetSubTextColor(RGB(176, 190, 204));
+    m_list3.SetSplitterOption(kList3SectionHeight, GetBCtrlStockFont(3), RGB(63, 169, 245), RGB(43, 58, 74));
+    for (const SSection& section : kSections) {
+        // The header goes before the section's first row, which is the next one appended.
+        const UINT nFirst = static_cast<UINT>(m_list3.GetCount());
+        const std::wstring count = std::to_wstring(section.rows.size()) + L" clips";
+        m_list3.AddSplitter(nFirst, {section.title, count}, {m_bmpSection.get()}, 0);
+        for (const SRow& row : section.rows)
+            m_list3.AddItem(row.text, row.sub, m_bmpRow.get(), m_bmpRowHigh.get(), row.seconds, 0);
+    }
+}
+
+void CTouchScreen::OnControl(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    const int nItem = static_cast<int>(lParam);
+    const auto text = [](const wchar_t* p) { return std::wstring(p ? p : L"?"); };
+    switch (wParam) {
+    case IDC_TEXTVIEW:
+        if (message == WM_BVIEW_TAP) SetStatus(L"Text view: " + text(m_text.GetItemText(nItem)));
+        else if (message == WM_BVIEW_DBLCLK) SetStatus(L"Double-clicked: " + text(m_text.GetItemText(nItem)));
+        break;
+    case IDC_STRIP:
+        if (message == WM_BVIEW_TAP) SetStatus(L"Picture button " + std::to_wstring(nItem + 1) + L" selected");
+        else if (message == WM_BVIEW_SETTLED) SetStatus(L"Picture strip on page " + std::to_wstring(nItem + 1));
+        break;
+    case IDC_LIST2:
+        if (message == WM_BLIST_SELECT || message == WM_BLIST_UNSELECT)
+            SetStatus(text(m_list2.GetItemText(nItem)) + (message == WM_BLIST_SELECT ? L" selected, " : L" unselected, ") +
+                      std::to_wstring(m_list2.GetSelectedCount()) + L" in all");
+        break;
+    case IDC_LIST3:
+        if (message == WM_BVIEW_TAP) {
+            const LPARAM nSeconds = m_list3.GetItemData(nItem);
+            SetStatus(L"Clip: " + text(m_list3.GetItemText(nItem)) + L", " + std::to_wstring(nSeconds / 60) + L" min " +
+                      std::to_wstring(nSeconds % 60) + L" s");
+        } else if (message == WM_BVIEW_SETTLED) {
+            SetStatus(L"List view 3 settled at row " + std::to_wstring(nItem + 1));
+        }
+        break;
+    default: break;
     }
 }
 
@@ -452,6 +652,7 @@ CInDialog* CGalleryFactory::CreateInDlg(UINT id, CWnd* parent)
     case IDD_VIEW: pScreen = std::make_unique<CViewScreen>(parent, m_pLoader); break;
     case IDD_KEYBOARD: pScreen = std::make_unique<CKeyboardScreen>(parent, m_pLoader); break;
     case IDD_ABOUT: pScreen = std::make_unique<CAboutScreen>(parent, m_pLoader); break;
+    case IDD_TOUCH: pScreen = std::make_unique<CTouchScreen>(parent, m_pLoader); break;
     default: return nullptr;
     }
     if (!CreateDlg(pScreen.get(), id, parent)) return nullptr;

@@ -279,6 +279,261 @@ bool AddBar(CMergeImageWriter& writer, const RECT& rc, UINT rectId, UINT thumbId
     return bOk;
 }
 
+// --- the touch screen and the switch rows ---------------------------------------------------------
+
+constexpr SColour kPanel = Hex(0x1B2733);
+constexpr SColour kSelected = Hex(0x2E86C1);
+constexpr SColour kRule = Hex(0x33455A);
+
+constexpr RECT kTouchCaptions[4] = {
+    {20, 60, 390, 82}, {20, 188, 390, 210}, {20, 280, 390, 302}, {410, 60, 780, 82}};
+constexpr RECT kTextViewPlace{20, 84, 390, 184};
+constexpr RECT kStripPlace{20, 212, 390, 212 + kStripButtonSize};
+constexpr RECT kList2Place{20, 304, 390, 304 + 4 * kList2RowHeight};
+constexpr RECT kList3Place{410, 84, 780, 488};
+constexpr RECT kSwitchPlace{500, 80, 780, 80 + kSwitchRows * 48};
+
+// The strip buttons' colours, one per button, and the list rows' kind colours.
+constexpr std::uint32_t kStripHues[kStripButtons] = {0x2E86C1, 0x27AE60, 0x8E44AD, 0xC0392B,
+                                                     0x16A085, 0xB7950B, 0x5D6D7E, 0x1F618D};
+// None of them is the selected rows' blue, so a thumbnail stays visible on a selected row.
+constexpr std::uint32_t kKindHues[kList2Kinds] = {0xB7950B, 0x27AE60, 0xC0392B, 0x8E44AD};
+
+void SetColour(cairo_t* cr, SColour c)
+{
+    cairo_set_source_rgb(cr, c.r, c.g, c.b);
+}
+
+// A white (or ink) sign on a strip button: play, pause, stop, record, previous, next, plus, ring.
+void StripGlyph(cairo_t* cr, int index, double cx, double cy, SColour c)
+{
+    SetColour(cr, c);
+    const double r = 14;
+    switch (index) {
+    case 0:
+        cairo_move_to(cr, cx - r * 0.6, cy - r);
+        cairo_line_to(cr, cx + r, cy);
+        cairo_line_to(cr, cx - r * 0.6, cy + r);
+        cairo_close_path(cr);
+        break;
+    case 1:
+        cairo_rectangle(cr, cx - r * 0.8, cy - r, r * 0.55, 2 * r);
+        cairo_rectangle(cr, cx + r * 0.25, cy - r, r * 0.55, 2 * r);
+        break;
+    case 2: cairo_rectangle(cr, cx - r * 0.8, cy - r * 0.8, r * 1.6, r * 1.6); break;
+    case 3: cairo_arc(cr, cx, cy, r * 0.85, 0, 2 * M_PI); break;
+    case 4:
+    case 5: {
+        const double d = index == 4 ? -1 : 1;
+        for (int k = 0; k < 2; ++k) {
+            const double x0 = cx - d * r + d * k * r;
+            cairo_move_to(cr, x0, cy - r * 0.8);
+            cairo_line_to(cr, x0 + d * r, cy);
+            cairo_line_to(cr, x0, cy + r * 0.8);
+            cairo_close_path(cr);
+        }
+        break;
+    }
+    case 6:
+        cairo_rectangle(cr, cx - r, cy - 3, 2 * r, 6);
+        cairo_rectangle(cr, cx - 3, cy - r, 6, 2 * r);
+        break;
+    default:
+        cairo_set_line_width(cr, 5);
+        cairo_arc(cr, cx, cy, r * 0.8, 0, 2 * M_PI);
+        cairo_stroke(cr);
+        return;
+    }
+    cairo_fill(cr);
+}
+
+CPicture StripGround(int w, int h)
+{
+    CPicture pic(w, h);
+    Fill(pic.Cr(), kPanel);
+    return pic;
+}
+
+CPicture StripButton(int index, bool bPressed)
+{
+    const int s = kStripButtonSize;
+    CPicture pic(s, s);
+    cairo_t* cr = pic.Cr();
+    Fill(cr, kPanel);
+    const SColour hue = Hex(kStripHues[index]);
+    const SColour dark{hue.r * 0.7, hue.g * 0.7, hue.b * 0.7};
+    if (bPressed) Button(cr, 2, 2, s - 4, s - 4, kOrange, kOrangeDark, kWhite, 12);
+    else Button(cr, 2, 2, s - 4, s - 4, hue, dark, kSlateEdge, 12);
+    StripGlyph(cr, index, s / 2.0, s / 2.0, bPressed ? kInk : kWhite);
+    return pic;
+}
+
+// A thumbnail sign per kind: a landscape, a note, a film frame, a pin.
+void KindGlyph(cairo_t* cr, int kind, double x, double y, double s)
+{
+    SetColour(cr, kWhite);
+    switch (kind) {
+    case 0:
+        cairo_move_to(cr, x + 4, y + s - 6);
+        cairo_line_to(cr, x + s * 0.4, y + s * 0.4);
+        cairo_line_to(cr, x + s * 0.65, y + s * 0.7);
+        cairo_line_to(cr, x + s * 0.8, y + s * 0.55);
+        cairo_line_to(cr, x + s - 4, y + s - 6);
+        cairo_close_path(cr);
+        cairo_fill(cr);
+        cairo_arc(cr, x + s * 0.75, y + s * 0.28, 3.5, 0, 2 * M_PI);
+        break;
+    case 1:
+        cairo_arc(cr, x + s * 0.38, y + s * 0.7, 5, 0, 2 * M_PI);
+        cairo_fill(cr);
+        cairo_rectangle(cr, x + s * 0.38 + 3, y + s * 0.2, 3, s * 0.5);
+        cairo_fill(cr);
+        cairo_rectangle(cr, x + s * 0.38 + 3, y + s * 0.2, 10, 4);
+        break;
+    case 2:
+        cairo_rectangle(cr, x + 6, y + 9, s - 12, s - 18);
+        cairo_fill(cr);
+        SetColour(cr, Hex(kKindHues[2]));
+        cairo_move_to(cr, x + s * 0.42, y + s * 0.36);
+        cairo_line_to(cr, x + s * 0.62, y + s * 0.5);
+        cairo_line_to(cr, x + s * 0.42, y + s * 0.64);
+        cairo_close_path(cr);
+        break;
+    default:
+        cairo_arc(cr, x + s / 2, y + s * 0.4, s * 0.22, M_PI, 0);
+        cairo_line_to(cr, x + s / 2, y + s - 6);
+        cairo_close_path(cr);
+        break;
+    }
+    cairo_fill(cr);
+}
+
+// A picture row of list view 2: its ground, a check box (ticked when selected) and a thumbnail of
+// its kind at the right end, where the text never reaches.
+CPicture List2Row(int w, int h, int kind, bool bSelected)
+{
+    CPicture pic(w, h);
+    cairo_t* cr = pic.Cr();
+    Fill(cr, bSelected ? kSelected : Hex(0x1E2A36));
+    cairo_rectangle(cr, 0, h - 1, w, 1);
+    SetColour(cr, kRule);
+    cairo_fill(cr);
+    const double t = h - 10;
+    const double tx = w - t - 8;
+    RoundRect(cr, tx, 5, t, t, 6);
+    SetColour(cr, Hex(kKindHues[kind]));
+    cairo_fill(cr);
+    KindGlyph(cr, kind, tx, 5, t);
+    const double bx = tx - 34;
+    const double by = h / 2.0 - 10;
+    RoundRect(cr, bx + 0.5, by + 0.5, 20, 20, 4);
+    if (bSelected) {
+        SetColour(cr, kWhite);
+        cairo_fill(cr);
+        cairo_move_to(cr, bx + 5, by + 10);
+        cairo_line_to(cr, bx + 9, by + 15);
+        cairo_line_to(cr, bx + 16, by + 5);
+        cairo_set_line_width(cr, 3);
+        SetColour(cr, kSelected);
+        cairo_stroke(cr);
+    } else {
+        cairo_set_line_width(cr, 2);
+        SetColour(cr, Hex(0x7F8C99));
+        cairo_stroke(cr);
+    }
+    return pic;
+}
+
+CPicture List3Row(int w, int h, bool bHigh)
+{
+    CPicture pic(w, h);
+    cairo_t* cr = pic.Cr();
+    Fill(cr, bHigh ? kSelected : Hex(0x1A2530));
+    cairo_rectangle(cr, 0, h - 1, w, 1);
+    SetColour(cr, kRule);
+    cairo_fill(cr);
+    if (bHigh) {
+        cairo_rectangle(cr, 0, 0, 4, h);
+        SetColour(cr, kOrange);
+        cairo_fill(cr);
+    }
+    return pic;
+}
+
+// The icon at the left of a section header: a small calendar page.
+CPicture SectionIcon(int s)
+{
+    CPicture pic(s, s);
+    cairo_t* cr = pic.Cr();
+    Fill(cr, kHeader);
+    RoundRect(cr, 6, 6, s - 12, s - 11, 2);
+    SetColour(cr, kWhite);
+    cairo_fill(cr);
+    cairo_rectangle(cr, 6, 6, s - 12, 5);
+    SetColour(cr, kAccent);
+    cairo_fill(cr);
+    return pic;
+}
+
+// A switch on the skin's key colour: green with the knob right when on, grey with it left when off.
+CPicture SwitchPill(bool bOn)
+{
+    constexpr int w = 52;
+    constexpr int h = 28;
+    CPicture pic(w, h);
+    cairo_t* cr = pic.Cr();
+    Fill(cr, Hex(0xFF00FF));
+    cairo_set_antialias(cr, CAIRO_ANTIALIAS_NONE);
+    RoundRect(cr, 1, 1, w - 2, h - 2, (h - 2) / 2.0);
+    SetColour(cr, bOn ? Hex(0x27AE60) : kGrey);
+    cairo_fill(cr);
+    cairo_arc(cr, bOn ? w - h / 2.0 : h / 2.0, h / 2.0, h / 2.0 - 4, 0, 2 * M_PI);
+    SetColour(cr, kWhite);
+    cairo_fill(cr);
+    return pic;
+}
+
+bool AddTouch(CMergeImageWriter& writer)
+{
+    for (int i = 0; i < 4; ++i) writer.AddEmpty(static_cast<int>(kTouchCaption0) + i, Place(kTouchCaptions[i]));
+    writer.AddEmpty(kTextViewRect, Place(kTextViewPlace));
+    writer.AddEmpty(kTextViewRow, Place(RECT{0, 0, kTextViewPlace.Width(), 24}));
+    writer.AddEmpty(kStripRect, Place(kStripPlace));
+    bool bOk = Add(writer, kStripGround, RECT{0, 0, kStripPlace.Width(), kStripPlace.Height()},
+                   StripGround(kStripPlace.Width(), kStripPlace.Height()));
+    const RECT rcButton{0, 0, kStripButtonSize, kStripButtonSize};
+    for (int i = 0; i < kStripButtons && bOk; ++i) {
+        const UINT id = kStripButton0 + 2 * static_cast<UINT>(i);
+        bOk = Add(writer, id, rcButton, StripButton(i, false)) && Add(writer, id + 1, rcButton, StripButton(i, true));
+    }
+    writer.AddEmpty(kList2Rect, Place(kList2Place));
+    const RECT rcRow2{0, 0, kList2Place.Width(), kList2RowHeight};
+    writer.AddEmpty(kList2Row, Place(rcRow2));
+    for (int k = 0; k < kList2Kinds && bOk; ++k) {
+        const UINT id = kList2Picture0 + 2 * static_cast<UINT>(k);
+        bOk = Add(writer, id, rcRow2, List2Row(rcRow2.Width(), kList2RowHeight, k, false)) &&
+              Add(writer, id + 1, rcRow2, List2Row(rcRow2.Width(), kList2RowHeight, k, true));
+    }
+    writer.AddEmpty(kList3Rect, Place(kList3Place));
+    const RECT rcRow3{0, 0, kList3Place.Width(), kList3RowHeight};
+    bOk = bOk && Add(writer, kList3Row, rcRow3, List3Row(rcRow3.Width(), kList3RowHeight, false));
+    bOk = bOk && Add(writer, kList3RowHigh, rcRow3, List3Row(rcRow3.Width(), kList3RowHeight, true));
+    bOk = bOk && Add(writer, kList3Section, RECT{0, 0, kList3SectionHeight, kList3SectionHeight},
+                     SectionIcon(kList3SectionHeight));
+    return bOk;
+}
+
+bool AddSwitches(CMergeImageWriter& writer)
+{
+    writer.AddEmpty(kSwitchRect, Place(kSwitchPlace));
+    const RECT rcRow{0, 0, kSwitchPlace.Width(), kListRowHeight};
+    bool bOk = Add(writer, kSwitchRow, rcRow, ListRow(rcRow.Width(), kListRowHeight, false));
+    bOk = bOk && Add(writer, kSwitchRowHigh, rcRow, ListRow(rcRow.Width(), kListRowHeight, true));
+    bOk = bOk && Add(writer, kSwitchOn, RECT{0, 0, 52, 28}, SwitchPill(true));
+    bOk = bOk && Add(writer, kSwitchOff, RECT{0, 0, 52, 28}, SwitchPill(false));
+    return bOk;
+}
+
 // --- the keyboard ---------------------------------------------------------------------------------
 
 constexpr RECT kKeyboardRect{20, 66, 780, 416};
@@ -374,8 +629,8 @@ bool AddKeyboard(CMergeImageWriter& writer)
 
 RECT TabRect(int index)
 {
-    const int nLeft = 10 + index * 156;
-    return RECT{nLeft, 8, nLeft + 148, 48};
+    const int nLeft = 10 + index * 130;
+    return RECT{nLeft, 8, nLeft + 124, 48};
 }
 
 RECT BigRect(int index)
@@ -417,6 +672,8 @@ bool WriteGallerySkin(const std::filesystem::path& path, std::string* pError)
 
     for (int i = 0; i < kAboutLines; ++i)
         writer.AddEmpty(static_cast<int>(kAboutRect0) + i, Place(RECT{40, 76 + i * 40, 760, 112 + i * 40}));
+    bOk = bOk && AddSwitches(writer);
+    bOk = bOk && AddTouch(writer);
     bOk = bOk && AddKeyboard(writer);
     if (!bOk) {
         if (pError) *pError = "a skin picture could not be drawn";

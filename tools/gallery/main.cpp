@@ -41,8 +41,8 @@ struct SOptions {
 void Usage()
 {
     std::fprintf(stderr,
-                 "usage: zentbctrl-gallery [--headless] [--screen buttons|lists|view|keyboard|about] [--log FILE]\n"
-                 "                         [--exit-after MS] [--snapshot FILE.png]\n");
+                 "usage: zentbctrl-gallery [--headless] [--screen buttons|lists|view|touch|keyboard|about]\n"
+                 "                         [--log FILE] [--exit-after MS] [--snapshot FILE.png]\n");
 }
 
 bool ParseOptions(int argc, char** argv, SOptions& opt)
