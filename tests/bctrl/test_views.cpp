@@ -188,6 +188,7 @@ using CListView2Test = CViewTest<CBmpListView2>;
 using CTextViewTest = CViewTest<CBmpTextView>;
 using CImgViewTest = CViewTest<CBmpImgView>;
 using CListBoxExtraTest = CViewTest<CBmpListBoxEx>;
+using CPlainListBoxTest = CViewTest<CBmpListBox>;
 
 } // namespace
 
@@ -468,11 +469,11 @@ TEST_F(CTextViewTest, ItemsOwnTheirPlacesTapsSelectAndDoubleClicksReport)
     Tap(50, 55);
     EXPECT_EQ(TakeNotes(), (Notes{{WM_BVIEW_SETTLED, 0}}));
 
-    // A double click reports its item once and is no tap.
+    // A double click reports its item once, is no tap, and moved nothing to settle.
     m_pPresenter->InjectDoubleClick(Panel(), At(50, 5));
     Pump();
     Wait(200);
-    EXPECT_EQ(TakeNotes(), (Notes{{WM_BVIEW_DBLCLK, 0}, {WM_BVIEW_SETTLED, 0}}));
+    EXPECT_EQ(TakeNotes(), (Notes{{WM_BVIEW_DBLCLK, 0}}));
     EXPECT_EQ(m_view.GetSelectItem(), 1);
 
     // Scrolled to the end, the far item is hit where it shows.
@@ -654,6 +655,22 @@ TEST_F(CListBoxExtraTest, SwitchRowsFlipOnAPress)
     EXPECT_EQ(m_view.SetSwitchState(1, 1, 0), 1);
     EXPECT_EQ(m_view.SetSwitchState(0, 1, 0), 0);
     EXPECT_EQ(m_view.GetSwitchState(1), 1);
+}
+
+// The plain list shows no icons, but a switch row's pictures are its switch, not an icon.
+TEST_F(CPlainListBoxTest, SwitchRowsShowBothStates)
+{
+    ASSERT_EQ(m_view.InitControl(0, 4, &m_kViewLoader, kListBoxId, kListRowId, 0), 1);
+    const UniqueBitmap on = Solid(10, 6, RGB(0, 250, 0));
+    const UniqueBitmap off = Solid(10, 6, RGB(250, 0, 0));
+    EXPECT_EQ(m_view.AddString(L"plain"), 0);
+    EXPECT_EQ(m_view.AddStringSW(L"switch", on.get(), off.get(), 1, 0), 1);
+    Pump();
+    EXPECT_EQ(Seen(kW - 4 - 5, 10 + 5), RGB(0, 250, 0));
+    m_pPresenter->InjectClick(Panel(), At(20, 15));
+    Pump();
+    EXPECT_EQ(m_view.GetSwitchState(1), 0);
+    EXPECT_EQ(Seen(kW - 4 - 5, 10 + 5), RGB(250, 0, 0));
 }
 
 TEST_F(CListBoxExtraTest, AddStringDCKeepsItsOwnCopyOfTheIcon)

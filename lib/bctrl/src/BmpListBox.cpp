@@ -585,7 +585,8 @@ void CBmpListBox::DrawRowTexts(HDC dc, const CListBoxItem& item, const RECT& rcR
 {
     const int first = GetFirstVisibleItem();
     CListBoxItem shown = item;
-    shown.m_hBitmap = nullptr;
+    // Text rows only: icons are dropped, but a switch row's pictures are the switch itself.
+    if (!shown.m_bSwitch) shown.m_hBitmap = nullptr;
     shown.m_strText2.clear();
     for (int row = 0; row < GetPageSize() && row < kListMaxRowImages; ++row)
         if (GetItem(first + row) == &item && m_hRowFont[row]) shown.m_hFont = m_hRowFont[row];

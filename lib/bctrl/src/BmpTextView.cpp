@@ -123,7 +123,9 @@ int CBmpTextView::LButtonDblClk(UINT flags, POINT pt)
     const int item = HitTest(POINT{pt.x, pt.y + GetScrollOffset()}, nullptr);
     if (item >= 0) PostParent(WM_BVIEW_DBLCLK, item);
     // The second press of the double click: its release must find the gesture it belongs to.
-    return LButtonDown(flags, pt);
+    const int handled = LButtonDown(flags, pt);
+    MarkDoubleClickPress();
+    return handled;
 }
 
 void CBmpTextView::DrawContent(HDC dc, int offset)

@@ -121,9 +121,16 @@ void CBmpTouchView::OnAnimTick()
     PostParent(WM_BVIEW_SETTLED, GetScrollPosition());
 }
 
+void CBmpTouchView::MarkDoubleClickPress()
+{
+    m_bDoubleClickPress = true;
+    m_nDoubleClickOffset = m_kScroller.GetOffset();
+}
+
 int CBmpTouchView::LButtonDown(UINT, POINT pt)
 {
     if (m_bDisable) return 0;
+    m_bDoubleClickPress = false;
     const Clock::time_point now = Now();
     const bool bPending = m_bReleasePending;
     if (bPending) {
@@ -204,11 +211,13 @@ void CBmpTouchView::OnReleaseTimer()
     if (!m_bReleasePending) return;
     m_bReleasePending = false;
     if (!m_bReleaseWasTap) {
+        const bool bQuiet = m_bDoubleClickPress && m_kScroller.GetOffset() == m_nDoubleClickOffset;
+        m_bDoubleClickPress = false;
         if (m_kScroller.Release() != CBmpFlingScroller::kModeIdle) {
             StartAnimation();
         } else {
             Draw();
-            PostParent(WM_BVIEW_SETTLED, GetScrollPosition());
+            if (!bQuiet) PostParent(WM_BVIEW_SETTLED, GetScrollPosition());
         }
         return;
     }

@@ -100,6 +100,9 @@ protected:
     void StopAnimation();
     void PostParent(UINT message, LPARAM lParam);
     void PlayTouchSound();
+    // The press that follows is the second one of a double click, already reported: unless it
+    // moves the content, its release reports nothing more.
+    void MarkDoubleClickPress();
     // A tap repaints unless the style says otherwise.
     bool TapRepaints() const { return !(m_nCtrlStyle & kStyleNoTapRepaint); }
 
@@ -129,6 +132,8 @@ private:
     bool m_bReleaseValid = false;
     bool m_bReleasePending = false;
     bool m_bReleaseWasTap = false;
+    bool m_bDoubleClickPress = false; // the touch under way is a double click's second press
+    int m_nDoubleClickOffset = 0;     // the scroll offset when it began
     int m_nReleaseItem = -1;
     UINT m_nReleaseMessage = 0;
     UniqueBitmap m_bmpCanvas;
