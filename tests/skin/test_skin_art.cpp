@@ -1,5 +1,6 @@
 // The skin's pictures: needles that turn with speed, opaque controls, the keyed pop-up, baked texts
 // per language, and previews whose texts fit in every language.
+#include "skin/SkinSource.h"
 #include "tools/skin/SkinBuild.h"
 
 #include <gtest/gtest.h>
@@ -8,28 +9,12 @@
 #include <filesystem>
 
 using namespace torvix::skin;
+using namespace skintest;
 namespace fs = std::filesystem;
 
 namespace {
 
-const fs::path kSource = fs::path(TORVIX_SOURCE_DIR) / "data" / "skin";
 
-struct Skin {
-    CSkinLayout layout;
-    CSkinTexts texts;
-    Skin()
-    {
-        std::string error;
-        EXPECT_TRUE(layout.Load(kSource / "layout.tsv", error)) << error;
-        EXPECT_TRUE(texts.Load(kSource / "texts.tsv", error)) << error;
-    }
-};
-
-const Skin& TheSkin()
-{
-    static const Skin skin;
-    return skin;
-}
 
 std::vector<std::uint32_t> Render(int id)
 {

@@ -1,6 +1,7 @@
 // The skin's layout table and the merged image file built from it: every id the player relies on is
 // there with its meaning, the file reads back through the player's loader and image object with the
 // table's rectangles and pixels, and the build is the same byte for byte.
+#include "skin/SkinSource.h"
 #include "tools/skin/SkinBuild.h"
 
 #include <zent/platform/Gdi.h>
@@ -16,29 +17,13 @@
 #include <set>
 
 using namespace torvix::skin;
+using namespace skintest;
 namespace fs = std::filesystem;
 
 namespace {
 
-const fs::path kSource = fs::path(TORVIX_SOURCE_DIR) / "data" / "skin";
 const fs::path kBuilt = fs::path(TORVIX_BIN_DIR) / "data" / "TorvixPlayerImg.dat";
 
-struct Skin {
-    CSkinLayout layout;
-    CSkinTexts texts;
-    Skin()
-    {
-        std::string error;
-        EXPECT_TRUE(layout.Load(kSource / "layout.tsv", error)) << error;
-        EXPECT_TRUE(texts.Load(kSource / "texts.tsv", error)) << error;
-    }
-};
-
-const Skin& TheSkin()
-{
-    static const Skin skin;
-    return skin;
-}
 
 bool SameRect(const Rect& a, const Rect& b)
 {

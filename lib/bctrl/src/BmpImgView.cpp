@@ -61,22 +61,15 @@ int CBmpImgView::RemoveAt(int index, int redraw)
     if (index < 0 || index >= GetCount()) return 0;
     m_vecItems.erase(m_vecItems.begin() + index);
     AfterRemove(m_nSelect, index);
-    ForgetPendingItem();
-    UpdateRange();
-    if (GetScrollOffset() > GetScroller().GetMaxOffset()) SetScrollPosition(GetLastTopPos(), 0);
-    if (redraw == 1) Draw();
+    AfterItemsRemoved(false, redraw);
     return 1;
 }
 
 int CBmpImgView::RemoveAll(int redraw)
 {
-    StopAnimation();
     m_vecItems.clear();
     m_nSelect = -1;
-    ForgetPendingItem();
-    UpdateRange();
-    SetScrollPosition(0, 0);
-    if (redraw == 1) Draw();
+    AfterItemsRemoved(true, redraw);
     return 1;
 }
 

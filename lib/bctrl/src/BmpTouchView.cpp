@@ -88,6 +88,16 @@ void CBmpTouchView::ForgetPendingItem()
     m_nReleaseItem = -1;
 }
 
+void CBmpTouchView::AfterItemsRemoved(bool bAll, int redraw)
+{
+    if (bAll) StopAnimation();
+    ForgetPendingItem();
+    UpdateRange();
+    if (bAll) SetScrollPosition(0, 0);
+    else if (GetScrollOffset() > GetScroller().GetMaxOffset()) SetScrollPosition(GetLastTopPos(), 0);
+    if (redraw == 1) Draw();
+}
+
 void CBmpTouchView::PostParent(UINT message, LPARAM lParam)
 {
     const HWND parent = GetParentWnd();

@@ -97,6 +97,9 @@ protected:
     void PlaceFromLoader(QLBMLoader* loader, UINT viewId);
     // Forgets a pending press or release that named an item which no longer exists.
     void ForgetPendingItem();
+    // After items left the content (bAll: every one): no pending tap names them, the range is
+    // measured anew and the position stays inside it, the end shown rather than past it.
+    void AfterItemsRemoved(bool bAll, int redraw);
     void StopAnimation();
     void PostParent(UINT message, LPARAM lParam);
     void PlayTouchSound();
