@@ -31,6 +31,8 @@ const std::string& SharedDisplay()
         unsetenv("WAYLAND_DISPLAY");
         setenv("NO_AT_BRIDGE", "1", 1);
         setenv("GSETTINGS_BACKEND", "memory", 1);
+        // GTK's own input method, whatever the machine has installed: composition is testable.
+        setenv("GTK_IM_MODULE", "gtk-im-context-simple", 1);
         return true;
     }();
     (void)s_bSet;
@@ -173,6 +175,16 @@ TEST_F(CGtkPresenterTest, MouseWheelAndKeysArriveAsMessagesInClientCoordinates)
     for (const SEntry& e : m_vecLog)
         if (e.message == WM_CHAR) chars.push_back(e.wParam);
     EXPECT_EQ(chars, (std::vector<WPARAM>{'a', '\r'}));
+
+    // Characters come from the input method: a dead key and a letter compose one character, in
+    // UTF-16 as WM_CHAR carries it; Ctrl+C is a command, not text.
+    ASSERT_TRUE(Xdo({"key", "dead_acute", "e", "ctrl+c", "b"}));
+    ASSERT_TRUE(PumpUntil([&] { return Count(WM_CHAR, child) >= 4; }));
+    Settle(100ms);
+    chars.clear();
+    for (const SEntry& e : m_vecLog)
+        if (e.message == WM_CHAR) chars.push_back(e.wParam);
+    EXPECT_EQ(chars, (std::vector<WPARAM>{'a', '\r', 0xE9, 'b'}));
 }
 
 TEST_F(CGtkPresenterTest, AnInputShapeLetsClicksThroughOutsideIt)

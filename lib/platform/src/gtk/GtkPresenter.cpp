@@ -49,9 +49,15 @@ const char* CursorName(CursorShape shape)
 
 } // namespace
 
+struct ObjectReleaser {
+    void operator()(GObject* p) const { g_object_unref(p); }
+};
+
 struct CGtkTop {
     CGtkPresenter::CState* pState = nullptr;
     HWND hwnd = nullptr;
+    // Declared before the window: the window's handlers use it until the window is gone.
+    std::unique_ptr<GObject, ObjectReleaser> pIm; // the input method context (GtkIMContext)
     UniqueWidget pWindow;
     GtkWidget* pFixed = nullptr; // owned by the window
     GtkWidget* pArea = nullptr;  // owned by the fixed container
@@ -236,6 +242,32 @@ gboolean OnScroll(GtkWidget*, GdkEventScroll* ev, gpointer data)
     return TRUE;
 }
 
+// Text the input method settled on (a typed character, a composed one, a Hangul syllable): one
+// Char per Unicode scalar value.
+void OnImCommit(GtkIMContext*, const gchar* text, gpointer data)
+{
+    auto* pTop = static_cast<CGtkTop*>(data);
+    if (!text || !g_utf8_validate(text, -1, nullptr)) return;
+    for (const gchar* p = text; *p; p = g_utf8_next_char(p)) {
+        const gunichar ch = g_utf8_get_char(p);
+        if (ch < 0x20 && ch != '\t' && ch != '\r') continue;
+        InputEvent chr;
+        chr.kind = InputKind::Char;
+        chr.hwnd = pTop->hwnd;
+        chr.chChar = static_cast<char32_t>(ch);
+        pTop->pState->Push(chr);
+    }
+}
+
+gboolean OnFocusChange(GtkWidget*, GdkEventFocus* ev, gpointer data)
+{
+    auto* pTop = static_cast<CGtkTop*>(data);
+    if (!pTop->pIm) return FALSE;
+    if (ev->in) gtk_im_context_focus_in(GTK_IM_CONTEXT(pTop->pIm.get()));
+    else gtk_im_context_focus_out(GTK_IM_CONTEXT(pTop->pIm.get()));
+    return FALSE;
+}
+
 gboolean OnKey(GtkWidget*, GdkEventKey* ev, gpointer data)
 {
     auto* pTop = static_cast<CGtkTop*>(data);
@@ -247,6 +279,9 @@ gboolean OnKey(GtkWidget*, GdkEventKey* ev, gpointer data)
         in.nVirtKey = nVk;
         pTop->pState->Push(in);
     }
+    // The input method first: it composes (dead keys, Hangul, kana) and commits the text; keys it
+    // lets pass, such as Return and BackSpace, give their character here as before.
+    if (pTop->pIm && gtk_im_context_filter_keypress(GTK_IM_CONTEXT(pTop->pIm.get()), ev)) return TRUE;
     if (bDown) {
         const bool bCommand = (ev->state & (GDK_CONTROL_MASK | GDK_MOD1_MASK)) != 0;
         if (const char32_t ch = gtkp::CharacterOf(ev->keyval); ch != 0 && !bCommand) {
@@ -303,9 +338,17 @@ void ApplyCursor(CGtkTop& top)
     if (pCursor) g_object_unref(pCursor);
 }
 
-void OnRealize(GtkWidget*, gpointer data)
+void OnRealize(GtkWidget* pWidget, gpointer data)
 {
-    ApplyCursor(*static_cast<CGtkTop*>(data));
+    auto* pTop = static_cast<CGtkTop*>(data);
+    ApplyCursor(*pTop);
+    if (pTop->pIm) gtk_im_context_set_client_window(GTK_IM_CONTEXT(pTop->pIm.get()), gtk_widget_get_window(pWidget));
+}
+
+void OnUnrealize(GtkWidget*, gpointer data)
+{
+    auto* pTop = static_cast<CGtkTop*>(data);
+    if (pTop->pIm) gtk_im_context_set_client_window(GTK_IM_CONTEXT(pTop->pIm.get()), nullptr);
 }
 
 // Sets a top-level window's size and place as the loop has them.
@@ -449,6 +492,8 @@ void CGtkPresenter::CreateTopLevel(HWND hwnd, const RECT& rcScreen, DWORD, DWORD
     CGtkTop* p = pTop.get();
     p->pState = m_pState.get();
     p->hwnd = hwnd;
+    p->pIm.reset(G_OBJECT(gtk_im_multicontext_new()));
+    g_signal_connect(p->pIm.get(), "commit", G_CALLBACK(OnImCommit), p);
     p->pWindow = gtkp::Adopt(gtk_window_new(GTK_WINDOW_TOPLEVEL));
     GtkWindow* pWindow = GTK_WINDOW(p->pWindow.get());
     gtk_window_set_decorated(pWindow, FALSE);
@@ -466,7 +511,8 @@ void CGtkPresenter::CreateTopLevel(HWND hwnd, const RECT& rcScreen, DWORD, DWORD
     gtk_widget_add_events(p->pArea, GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK | GDK_POINTER_MOTION_MASK |
                                          GDK_SCROLL_MASK);
     gtk_fixed_put(GTK_FIXED(p->pFixed), p->pArea, 0, 0);
-    gtk_widget_add_events(p->pWindow.get(), GDK_KEY_PRESS_MASK | GDK_KEY_RELEASE_MASK | GDK_STRUCTURE_MASK);
+    gtk_widget_add_events(p->pWindow.get(),
+                          GDK_KEY_PRESS_MASK | GDK_KEY_RELEASE_MASK | GDK_STRUCTURE_MASK | GDK_FOCUS_CHANGE_MASK);
 
     g_signal_connect(p->pArea, "draw", G_CALLBACK(OnDraw), p);
     g_signal_connect(p->pArea, "button-press-event", G_CALLBACK(OnButton), p);
@@ -478,6 +524,9 @@ void CGtkPresenter::CreateTopLevel(HWND hwnd, const RECT& rcScreen, DWORD, DWORD
     g_signal_connect(p->pWindow.get(), "configure-event", G_CALLBACK(OnConfigure), p);
     g_signal_connect(p->pWindow.get(), "delete-event", G_CALLBACK(OnDelete), p);
     g_signal_connect(p->pWindow.get(), "realize", G_CALLBACK(OnRealize), p);
+    g_signal_connect(p->pWindow.get(), "unrealize", G_CALLBACK(OnUnrealize), p);
+    g_signal_connect(p->pWindow.get(), "focus-in-event", G_CALLBACK(OnFocusChange), p);
+    g_signal_connect(p->pWindow.get(), "focus-out-event", G_CALLBACK(OnFocusChange), p);
     gtk_widget_show(p->pArea);
     gtk_widget_show(p->pFixed);
     PlaceTop(*p, rcScreen);
