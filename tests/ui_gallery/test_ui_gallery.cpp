@@ -88,11 +88,20 @@ TEST_F(CGalleryUi, ButtonShowsItsPressedLookAndItsCommandReachesTheDialog)
         bSawPressed = pressed.Valid() && IsOrange(pressed.Mean(50, 95, 210, 110));
     }
     EXPECT_TRUE(bSawPressed) << "the Play button never showed its pressed look";
-
-    ASSERT_NE(m_log.WaitFor("msg=0x0111 id=1101 "), std::string::npos) << m_log.Text();
-    const std::string counter = "Clicks: " + std::to_string(nPresses);
+    // A release after the pressed look ended (150 ms) is no click, as the button is meant to
+    // behave; on a slow machine (the sanitizer build) the presses above may all be that long.
     std::this_thread::sleep_for(300ms);
-    EXPECT_EQ(m_log.Count("msg=0x0111 id=1101 "), nPresses);
+    const int nSlowClicks = m_log.Count("msg=0x0111 id=1101 ");
+    EXPECT_LE(nSlowClicks, nPresses);
+
+    // A quick click always reaches the dialog, once. (Sooner after the last press it would be the
+    // second half of a double click, which a button does not take as a press.)
+    std::this_thread::sleep_for(400ms);
+    const std::size_t from = m_log.Size();
+    ASSERT_TRUE(Click(130, 122));
+    ASSERT_NE(m_log.WaitFor("msg=0x0111 id=1101 ", from), std::string::npos) << m_log.Text();
+    std::this_thread::sleep_for(300ms);
+    EXPECT_EQ(m_log.Count("msg=0x0111 id=1101 "), nSlowClicks + 1);
     const SShot after = Shot();
     // Back to its normal look, and new texts in the counter and status lines.
     EXPECT_FALSE(IsOrange(after.Mean(50, 95, 210, 110)));
