@@ -384,33 +384,42 @@ void CHeadlessPresenter::Inject(const InputEvent& ev)
     m_pState->cv.notify_all();
 }
 
-void CHeadlessPresenter::InjectMouseMove(HWND hwnd, POINT pt)
+namespace {
+
+InputEvent MouseEvent(InputKind kind, HWND hwnd, POINT pt, MouseButton button = MouseButton::None)
 {
     InputEvent ev;
-    ev.kind = InputKind::MouseMove;
+    ev.kind = kind;
     ev.hwnd = hwnd;
     ev.pt = pt;
-    Inject(ev);
+    ev.button = button;
+    return ev;
+}
+
+InputEvent KeyEvent(InputKind kind, HWND hwnd, UINT nVirtKey)
+{
+    InputEvent ev;
+    ev.kind = kind;
+    ev.hwnd = hwnd;
+    ev.nVirtKey = nVirtKey;
+    return ev;
+}
+
+} // namespace
+
+void CHeadlessPresenter::InjectMouseMove(HWND hwnd, POINT pt)
+{
+    Inject(MouseEvent(InputKind::MouseMove, hwnd, pt));
 }
 
 void CHeadlessPresenter::InjectButtonDown(HWND hwnd, POINT pt, MouseButton button)
 {
-    InputEvent ev;
-    ev.kind = InputKind::ButtonDown;
-    ev.hwnd = hwnd;
-    ev.pt = pt;
-    ev.button = button;
-    Inject(ev);
+    Inject(MouseEvent(InputKind::ButtonDown, hwnd, pt, button));
 }
 
 void CHeadlessPresenter::InjectButtonUp(HWND hwnd, POINT pt, MouseButton button)
 {
-    InputEvent ev;
-    ev.kind = InputKind::ButtonUp;
-    ev.hwnd = hwnd;
-    ev.pt = pt;
-    ev.button = button;
-    Inject(ev);
+    Inject(MouseEvent(InputKind::ButtonUp, hwnd, pt, button));
 }
 
 void CHeadlessPresenter::InjectClick(HWND hwnd, POINT pt, MouseButton button)
@@ -422,12 +431,7 @@ void CHeadlessPresenter::InjectClick(HWND hwnd, POINT pt, MouseButton button)
 void CHeadlessPresenter::InjectDoubleClick(HWND hwnd, POINT pt, MouseButton button)
 {
     InjectClick(hwnd, pt, button);
-    InputEvent ev;
-    ev.kind = InputKind::ButtonDoubleClick;
-    ev.hwnd = hwnd;
-    ev.pt = pt;
-    ev.button = button;
-    Inject(ev);
+    Inject(MouseEvent(InputKind::ButtonDoubleClick, hwnd, pt, button));
     InjectButtonUp(hwnd, pt, button);
 }
 
@@ -444,30 +448,19 @@ void CHeadlessPresenter::InjectDrag(HWND hwnd, POINT ptFrom, POINT ptTo, int nSt
 
 void CHeadlessPresenter::InjectWheel(HWND hwnd, POINT pt, int nDelta)
 {
-    InputEvent ev;
-    ev.kind = InputKind::Wheel;
-    ev.hwnd = hwnd;
-    ev.pt = pt;
+    InputEvent ev = MouseEvent(InputKind::Wheel, hwnd, pt);
     ev.nWheelDelta = nDelta;
     Inject(ev);
 }
 
 void CHeadlessPresenter::InjectKeyDown(HWND hwnd, UINT nVirtKey)
 {
-    InputEvent ev;
-    ev.kind = InputKind::KeyDown;
-    ev.hwnd = hwnd;
-    ev.nVirtKey = nVirtKey;
-    Inject(ev);
+    Inject(KeyEvent(InputKind::KeyDown, hwnd, nVirtKey));
 }
 
 void CHeadlessPresenter::InjectKeyUp(HWND hwnd, UINT nVirtKey)
 {
-    InputEvent ev;
-    ev.kind = InputKind::KeyUp;
-    ev.hwnd = hwnd;
-    ev.nVirtKey = nVirtKey;
-    Inject(ev);
+    Inject(KeyEvent(InputKind::KeyUp, hwnd, nVirtKey));
 }
 
 void CHeadlessPresenter::InjectKey(HWND hwnd, UINT nVirtKey)
