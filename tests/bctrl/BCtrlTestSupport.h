@@ -94,6 +94,19 @@ private:
     std::vector<std::string>* m_pLog;
 };
 
+// Touch sounds are process-wide: a fixture that presses controls turns them off for its life and
+// gives back whatever was set before.
+class CTouchSoundOff {
+public:
+    CTouchSoundOff() : m_bOld(CBmpCtrl::GetTouchSound()) { CBmpCtrl::SetTouchSound(0); }
+    ~CTouchSoundOff() { CBmpCtrl::SetTouchSound(m_bOld); }
+    CTouchSoundOff(const CTouchSoundOff&) = delete;
+    CTouchSoundOff& operator=(const CTouchSoundOff&) = delete;
+
+private:
+    int m_bOld;
+};
+
 class CBCtrlTest : public ::testing::Test {
 protected:
     void SetUp() override

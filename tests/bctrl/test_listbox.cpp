@@ -59,11 +59,10 @@ Report R(UINT message, int index) { return Report{message, IDC_LISTBOX, index}; 
 
 class CListBoxTest : public CBCtrlTest {
 protected:
+    CTouchSoundOff m_kSoundOff;
     void SetUp() override
     {
         CBCtrlTest::SetUp();
-        m_bSound = CBmpCtrl::GetTouchSound();
-        CBmpCtrl::SetTouchSound(0);
         WriteListSkin();
         m_kModule.templates = kTemplates;
         SetDefaultResModule(&m_kModule);
@@ -77,7 +76,6 @@ protected:
     }
     void TearDown() override
     {
-        CBmpCtrl::SetTouchSound(m_bSound);
         CBCtrlTest::TearDown();
     }
     void WriteListSkin()
@@ -131,7 +129,6 @@ protected:
         return out;
     }
 
-    int m_bSound = 1;
     QLBMLoader m_kListLoader;
     CResModule m_kModule;
     CListPanel m_panel;

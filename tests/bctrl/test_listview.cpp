@@ -48,6 +48,7 @@ protected:
 
 class CListViewTest : public CBCtrlTest {
 protected:
+    CTouchSoundOff m_kSoundOff;
     void SetUp() override
     {
         CBCtrlTest::SetUp();
@@ -64,7 +65,6 @@ protected:
         ASSERT_TRUE(m_panel.Create(IDD_VIEWPANEL, nullptr));
         ASSERT_TRUE(m_view.SubclassDlgItem(IDC_VIEW, m_panel.GetSafeHwnd()));
         m_pPresenter->SetAutoAdvance(false);
-        CBmpCtrl::SetTouchSound(0);
         ASSERT_EQ(m_view.InitControl(0, &m_kViewLoader, kViewId, kRowId, 0, 0), 1);
         for (int i = 0; i < kItemCount; ++i)
             ASSERT_EQ(m_view.AddItem((L"row " + std::to_wstring(i)).c_str(), nullptr, nullptr, 0), 1);
@@ -73,7 +73,6 @@ protected:
     }
     void TearDown() override
     {
-        CBmpCtrl::SetTouchSound(1);
         CBCtrlTest::TearDown();
     }
     HWND Panel() const { return m_panel.GetSafeHwnd(); }

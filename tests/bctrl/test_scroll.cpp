@@ -80,11 +80,10 @@ protected:
 
 class CScrollTest : public CBCtrlTest {
 protected:
+    CTouchSoundOff m_kSoundOff;
     void SetUp() override
     {
         CBCtrlTest::SetUp();
-        m_bSound = CBmpCtrl::GetTouchSound();
-        CBmpCtrl::SetTouchSound(0);
         WriteScrollSkin();
         m_kModule.templates = kTemplates;
         SetDefaultResModule(&m_kModule);
@@ -97,7 +96,6 @@ protected:
     }
     void TearDown() override
     {
-        CBmpCtrl::SetTouchSound(m_bSound);
         CBCtrlTest::TearDown();
     }
     void WriteScrollSkin()
@@ -183,7 +181,6 @@ protected:
     }
     static Report Changed(LPARAM pos, WPARAM id = IDC_SCROLL) { return Report{WM_BSCROLL_CHANGED, id, pos}; }
 
-    int m_bSound = 1;
     QLBMLoader m_kScrollLoader;
     CResModule m_kModule;
     CScrollPanel m_panel;

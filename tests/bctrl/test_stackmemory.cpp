@@ -133,6 +133,7 @@ int ChildWindows(HWND parent)
 
 class CStackMemoryTest : public CBCtrlTest {
 protected:
+    CTouchSoundOff m_kSoundOff;
     void SetUp() override
     {
         CBCtrlTest::SetUp();
@@ -140,11 +141,9 @@ protected:
         SetDefaultResModule(&m_kModule);
         ASSERT_TRUE(m_host.Create(IDD_HOST, nullptr));
         ShowWindow(m_host.GetSafeHwnd(), SW_SHOW);
-        CBmpCtrl::SetTouchSound(0);
     }
     void TearDown() override
     {
-        CBmpCtrl::SetTouchSound(1);
         CBCtrlTest::TearDown();
     }
     HWND Host() const { return m_host.GetSafeHwnd(); }

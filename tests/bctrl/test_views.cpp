@@ -98,10 +98,10 @@ Picture Bands(std::initializer_list<std::pair<int, COLORREF>> bands)
 template <class View>
 class CViewTest : public CBCtrlTest {
 protected:
+    CTouchSoundOff m_kSoundOff;
     void SetUp() override
     {
         CBCtrlTest::SetUp();
-        CBmpCtrl::SetTouchSound(0);
         torvix::skin::CMergeImageWriter writer;
         auto add = [&](UINT id, std::uint16_t x, std::uint16_t y, std::uint16_t w, std::uint16_t h, COLORREF c) {
             std::vector<std::uint32_t> px(static_cast<std::size_t>(w) * h, SkinPixel(c));
@@ -133,7 +133,6 @@ protected:
     }
     void TearDown() override
     {
-        CBmpCtrl::SetTouchSound(1);
         CBCtrlTest::TearDown();
     }
     HWND Panel() const { return m_panel.GetSafeHwnd(); }
