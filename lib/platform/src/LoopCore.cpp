@@ -142,6 +142,7 @@ HWND CLoopCore::CreateWindowRecord(const CREATESTRUCT& cs, CWnd* pWnd, WNDPROC f
         ResizePicture(hwnd);
         const CWindowRecord* pTop = Find(hwnd);
         m_pPresenter->CreateTopLevel(hwnd, pTop->rc, cs.style & ~WS_VISIBLE, cs.dwExStyle);
+        if (!pTop->strText.empty()) m_pPresenter->SetTitle(hwnd, pTop->strText);
     } else if (Find(hwnd)->bNative) {
         const POINT org = OriginInTop(hwnd);
         const CWindowRecord* pRec2 = Find(hwnd);

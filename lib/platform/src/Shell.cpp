@@ -106,6 +106,18 @@ BOOL SetWindowState(HWND hwnd, WindowState state)
     return TRUE;
 }
 
+BOOL SetForegroundWindow(HWND hwnd)
+{
+    auto [pCore, pTop] = TopOf(hwnd);
+    if (!pTop) return FALSE;
+    if (pTop->windowState == WindowState::Minimized) {
+        pTop->windowState = WindowState::Normal;
+        pCore->Presenter().SetWindowState(pTop->hwnd, WindowState::Normal);
+    }
+    pCore->Presenter().Activate(pTop->hwnd);
+    return TRUE;
+}
+
 WindowState GetWindowState(HWND hwnd)
 {
     CLoopCore* pCore = CLoopCore::Current();

@@ -428,7 +428,9 @@ BOOL SetWindowText(HWND hwnd, std::wstring_view text)
 {
     CLoopCore* pCore = CoreOf(hwnd);
     if (!pCore) return FALSE;
-    pCore->Find(hwnd)->strText = std::wstring(text);
+    wnd::CWindowRecord* pRec = pCore->Find(hwnd);
+    pRec->strText = std::wstring(text);
+    if (pRec->IsTopLevel()) pCore->Presenter().SetTitle(hwnd, text);
     return TRUE;
 }
 

@@ -735,6 +735,23 @@ void CGtkPresenter::BeginWindowDrag(HWND hwndTop, POINT)
     pTop->rcDragStart = pTop->rc;
 }
 
+void CGtkPresenter::SetTitle(HWND hwndTop, std::wstring_view title)
+{
+    if (CGtkTop* pTop = m_pState->Top(hwndTop))
+        gtk_window_set_title(GTK_WINDOW(pTop->pWindow.get()), WideToUtf8(title).c_str());
+}
+
+void CGtkPresenter::Activate(HWND hwndTop)
+{
+    CGtkTop* pTop = m_pState->Top(hwndTop);
+    if (!pTop) return;
+    GtkWindow* pWindow = GTK_WINDOW(pTop->pWindow.get());
+    gtk_window_deiconify(pWindow);
+    // The time stamp of the request that came from another process is unknown; the current
+    // server time lets focus-stealing prevention judge it as a fresh user request.
+    gtk_window_present_with_time(pWindow, GDK_CURRENT_TIME);
+}
+
 void CGtkPresenter::ShowToolTip(HWND hwndTop, std::wstring_view text, POINT ptScreen)
 {
     CState& s = *m_pState;

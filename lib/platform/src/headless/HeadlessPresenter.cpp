@@ -37,6 +37,8 @@ struct CNative {
     int nDrags = 0;
     POINT ptDrag{};
     std::wstring strToolTip;
+    std::wstring strTitle;
+    int nActivations = 0;
     POINT ptToolTip{};
 };
 
@@ -342,6 +344,28 @@ POINT CHeadlessPresenter::GetLastDragPoint(HWND hwndTop) const
 {
     const auto* p = TopRecord(m_pState->mapNatives, hwndTop);
     return p ? p->ptDrag : POINT{};
+}
+
+void CHeadlessPresenter::SetTitle(HWND hwndTop, std::wstring_view title)
+{
+    if (auto* p = TopRecord(m_pState->mapNatives, hwndTop)) p->strTitle = std::wstring(title);
+}
+
+void CHeadlessPresenter::Activate(HWND hwndTop)
+{
+    if (auto* p = TopRecord(m_pState->mapNatives, hwndTop)) ++p->nActivations;
+}
+
+std::wstring CHeadlessPresenter::GetTitle(HWND hwndTop) const
+{
+    const auto* p = TopRecord(m_pState->mapNatives, hwndTop);
+    return p ? p->strTitle : std::wstring{};
+}
+
+int CHeadlessPresenter::GetActivateCount(HWND hwndTop) const
+{
+    const auto* p = TopRecord(m_pState->mapNatives, hwndTop);
+    return p ? p->nActivations : 0;
 }
 
 std::wstring CHeadlessPresenter::GetToolTip(HWND hwndTop) const

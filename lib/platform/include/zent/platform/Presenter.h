@@ -112,6 +112,11 @@ public:
     virtual void BeginWindowDrag(HWND hwndTop, POINT ptScreen) = 0;
     // A tool tip near ptScreen; empty text hides it.
     virtual void ShowToolTip(HWND hwndTop, std::wstring_view text, POINT ptScreen) = 0;
+    // The title the desktop shows for a top-level window (task bar, window switcher).
+    virtual void SetTitle(HWND /*hwndTop*/, std::wstring_view /*title*/) {}
+    // Raise the window and ask the desktop to give it the keyboard (another start of the program
+    // asked for it); a minimised window is shown again first.
+    virtual void Activate(HWND /*hwndTop*/) {}
 
     // --- native dialogs: started here, answered through the callback (possibly before return) ---
     virtual void ShowMessageBox(const MessageBoxRequest& request, MessageBoxDone fnDone) = 0;

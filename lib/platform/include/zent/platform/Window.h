@@ -272,6 +272,7 @@ ZENT_PLATFORM_API int GetDlgCtrlID(HWND hwnd);
 ZENT_PLATFORM_API LONG_PTR GetWindowLong(HWND hwnd, int nIndex);
 // Style bits change as they are; use ShowWindow and EnableWindow for their messages.
 ZENT_PLATFORM_API LONG_PTR SetWindowLong(HWND hwnd, int nIndex, LONG_PTR dwNewLong);
+// For a top-level window the presenter shows it as the window's title.
 ZENT_PLATFORM_API BOOL SetWindowText(HWND hwnd, std::wstring_view text);
 ZENT_PLATFORM_API std::wstring GetWindowText(HWND hwnd);
 ZENT_PLATFORM_API std::wstring GetClassName(HWND hwnd);
@@ -339,6 +340,9 @@ ZENT_PLATFORM_API BOOL SetWindowInputShape(HWND hwnd, const std::vector<RECT>& v
 // Normal, minimised, maximised or full screen; WM_SIZE follows when the native side has
 // resized the window.
 ZENT_PLATFORM_API BOOL SetWindowState(HWND hwnd, WindowState state);
+// Restores hwnd's top-level window when it is minimised and brings it to the front with the
+// keyboard, as far as the desktop allows.
+ZENT_PLATFORM_API BOOL SetForegroundWindow(HWND hwnd);
 ZENT_PLATFORM_API WindowState GetWindowState(HWND hwnd);
 // Moves hwnd's top-level window with the pointer while the left button stays down: call it from
 // the press (as DefWindowProc does for WM_NCLBUTTONDOWN with HTCAPTION).

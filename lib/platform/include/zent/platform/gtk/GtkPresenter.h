@@ -45,6 +45,8 @@ public:
     void SetWindowState(HWND hwndTop, WindowState state) override;
     void BeginWindowDrag(HWND hwndTop, POINT ptScreen) override;
     void ShowToolTip(HWND hwndTop, std::wstring_view text, POINT ptScreen) override;
+    void SetTitle(HWND hwndTop, std::wstring_view title) override;
+    void Activate(HWND hwndTop) override;
     void ShowMessageBox(const MessageBoxRequest& request, MessageBoxDone fnDone) override;
     void ChooseFolder(HWND hwndOwner, std::wstring_view title, std::wstring_view initialFolder,
                       FolderDone fnDone) override;

@@ -48,6 +48,8 @@ public:
     void SetWindowState(HWND hwndTop, WindowState state) override;
     void BeginWindowDrag(HWND hwndTop, POINT ptScreen) override;
     void ShowToolTip(HWND hwndTop, std::wstring_view text, POINT ptScreen) override;
+    void SetTitle(HWND hwndTop, std::wstring_view title) override;
+    void Activate(HWND hwndTop) override;
     // Answered at once: with the next scripted reply, else with the most cautious button the box
     // has (Cancel, else No, else Abort, else OK), so an unattended run never agrees to anything.
     void ShowMessageBox(const MessageBoxRequest& request, MessageBoxDone fnDone) override;
@@ -115,6 +117,9 @@ public:
     // The tool tip shown for the window (empty: none) and its screen point.
     std::wstring GetToolTip(HWND hwndTop) const;
     POINT GetToolTipPoint(HWND hwndTop) const;
+    std::wstring GetTitle(HWND hwndTop) const;
+    // How often the window was brought to the front with the keyboard.
+    int GetActivateCount(HWND hwndTop) const;
 
 private:
     void Inject(const InputEvent& ev);
