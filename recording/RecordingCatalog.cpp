@@ -193,6 +193,24 @@ void CRecordingCatalog::ClearCategoryLists()
     for (int i = 1; i < kClassCount; ++i) m_vecClassLists[static_cast<std::size_t>(i)].clear();
 }
 
+int CRecordingCatalog::RemoveFromCategoryList(int index, const std::wstring& path)
+{
+    const auto removeFrom = [&](int list) {
+        auto& v = m_vecClassLists[static_cast<std::size_t>(list)];
+        auto it = std::find(v.begin(), v.end(), path);
+        if (it == v.end()) return false;
+        v.erase(it);
+        return true;
+    };
+    if (index == kClassAll) {
+        for (int list = 0; list < kClassCount; ++list)
+            if (removeFrom(list)) return list;
+        return -1;
+    }
+    if (index < 1 || index >= kClassCount) return -1;
+    return removeFrom(index) ? index : -1;
+}
+
 void CRecordingCatalog::SearchVideoFiles(const std::wstring& folder)
 {
     std::string root = zent::WideToUtf8(folder);

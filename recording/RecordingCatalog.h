@@ -69,6 +69,9 @@ public:
 
     void SearchVideoFiles(const std::wstring& folder);
     void ClearCategoryLists();
+    // Removes path from class list index (1..8), or with 0 from the first of the lists 0..8 that
+    // holds it; the file is not touched. The class list it was removed from, or -1 when none held it.
+    int RemoveFromCategoryList(int index, const std::wstring& path);
 
     // The front/rear partner of path in list (first match in list order), or empty.
     static std::wstring FindPairFile(const std::wstring& path, const std::vector<std::wstring>& list);
