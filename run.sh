@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, writes the sample memory card and runs the main job on it.
+# Installs what is missing, builds, writes the sample memory card and opens the player on it.
+# Without a display it says so and lists the card on the command line instead.
 set -euo pipefail
 cd "$(dirname "$0")"
 ./scripts/install-deps.sh
@@ -20,6 +21,13 @@ if [ ! -d "$card" ] || [ "$(cat "$stamp" 2>/dev/null)" != "$want" ]; then
     echo "$want" > "$stamp"
 fi
 
+if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
+    echo "== Opening the player on the sample card ($card)"
+    exec "$build/bin/TorvixPlayer" "$card"
+fi
+
+echo "== No display (neither DISPLAY nor WAYLAND_DISPLAY is set): the player window cannot open."
+echo "   Run ./run.sh in a desktop session, or see the README for the headless and Xvfb runs."
 echo "== Recordings on the sample card ($card)"
 "$build/bin/torvix-track" scan "$card"
 first=$(find "$card" -name '*_F_N.MP4' | sort | head -n 1)

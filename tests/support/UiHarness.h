@@ -56,8 +56,10 @@ public:
     CChild& operator=(const CChild&) = delete;
     ~CChild() { Stop(); }
 
-    // fdKeep: a descriptor the child gets as descriptor 3 (-1: none). Output goes to /dev/null.
-    bool Start(const std::vector<std::string>& argv, const std::vector<std::string>& env, int fdKeep = -1)
+    // fdKeep: a descriptor the child gets as descriptor 3 (-1: none). Output goes to /dev/null,
+    // or with an output file both standard output and standard error go there.
+    bool Start(const std::vector<std::string>& argv, const std::vector<std::string>& env, int fdKeep = -1,
+               const std::filesystem::path& output = {})
     {
         std::vector<char*> args;
         for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
@@ -67,8 +69,13 @@ public:
         envp.push_back(nullptr);
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-        posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+        if (output.empty()) {
+            posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+            posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+        } else {
+            posix_spawn_file_actions_addopen(&actions, 1, output.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+            posix_spawn_file_actions_adddup2(&actions, 1, 2);
+        }
         if (fdKeep >= 0) posix_spawn_file_actions_adddup2(&actions, fdKeep, 3);
         const int rc = posix_spawnp(&m_pid, args[0], &actions, nullptr, args.data(), envp.data());
         posix_spawn_file_actions_destroy(&actions);
@@ -116,11 +123,12 @@ inline int Run(const std::vector<std::string>& argv, const std::vector<std::stri
     return status ? *status : -1;
 }
 
-// An X server of the test's own.
+// An X server of the test's own, with a screen of the given size.
 class CXvfb {
 public:
-    CXvfb()
+    explicit CXvfb(int nWidth = 1024, int nHeight = 768)
     {
+        const std::string screen = std::to_string(nWidth) + "x" + std::to_string(nHeight) + "x24";
         int fds[2];
         if (pipe2(fds, O_CLOEXEC) != 0) return;
         // Above 3, so that handing the write end over as descriptor 3 is a real copy.
@@ -128,7 +136,7 @@ public:
         const int nWrite = fcntl(fds[1], F_DUPFD_CLOEXEC, 10);
         close(fds[0]);
         close(fds[1]);
-        const bool bStarted = m_server.Start({"Xvfb", "-displayfd", "3", "-screen", "0", "1024x768x24", "-nolisten",
+        const bool bStarted = m_server.Start({"Xvfb", "-displayfd", "3", "-screen", "0", screen, "-nolisten",
                                               "tcp", "-noreset"},
                                              CleanEnvironment(""), nWrite);
         close(nWrite);
@@ -214,6 +222,7 @@ SShot GrabNow(const CXvfb& x, int w, int h);
 class CLogFile {
 public:
     explicit CLogFile(std::filesystem::path path) : m_path(std::move(path)) {}
+    const std::filesystem::path& Path() const { return m_path; }
     std::string Text() const { return testsupport::ReadFile(m_path); }
     // Waits until the log holds text after position from; the position just after it, or npos.
     std::size_t WaitFor(const std::string& text, std::size_t from = 0, std::chrono::milliseconds timeout = 10s) const

@@ -2,7 +2,7 @@
 // a second or more, which is longer than a button's pressed look lasts. Kept apart because
 // Xlib's macros (None, Status, Bool) clash with ordinary names elsewhere.
 
-#include "GalleryHarness.h"
+#include "support/UiHarness.h"
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>

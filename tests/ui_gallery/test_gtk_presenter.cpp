@@ -2,7 +2,7 @@
 // wake the GTK loop, X input arrives as window messages in client coordinates, input shapes let
 // clicks through, maximising takes the screen, and a message box keeps timers and GTK running.
 
-#include "GalleryHarness.h"
+#include "support/UiHarness.h"
 
 #include <zent/platform/Gdi.h>
 #include <zent/platform/MessageLoop.h>

@@ -3,7 +3,7 @@
 // must arrive at its dialog (the gallery's log), and the screen must show the pressed looks and
 // the new texts (screenshots compared before and after).
 
-#include "GalleryHarness.h"
+#include "support/UiHarness.h"
 
 #include <gtest/gtest.h>
 
