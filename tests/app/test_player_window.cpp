@@ -299,3 +299,37 @@ TEST_F(CPlayerWindowTest, MuteAndVolumeReachThePlayerAndTheSettings)
     EXPECT_EQ(CountCalls("volume 37"), 2);
     EXPECT_FALSE(main.GetVolumeSlider().GetDisableCtrl());
 }
+
+TEST_F(CPlayerWindowTest, ToolTipsNameTheControlUnderThePointerAfterAMoment)
+{
+    MakeCard({});
+    CTorvixPlayerMainDlg& main = Open();
+    const HWND top = m_pDlg->GetSafeHwnd();
+    m_pPresenter->InjectMouseMove(main.GetSafeHwnd(), POINT{184, 682}); // play / pause
+    Pump();
+    EXPECT_EQ(m_pPresenter->GetToolTip(top), L"");
+    Advance(700);
+    EXPECT_EQ(m_pPresenter->GetToolTip(top), L"Play / pause");
+    // Away from the controls it goes.
+    m_pPresenter->InjectMouseMove(main.GetSafeHwnd(), POINT{480, 300});
+    Advance(700);
+    EXPECT_EQ(m_pPresenter->GetToolTip(top), L"");
+}
+
+TEST_F(CPlayerWindowTest, TheScanBuildsListsOnlyAndTheWindowFillsTheControlWhenItReports)
+{
+    std::filesystem::create_directories(m_dir / "card");
+    CTorvixPlayerMainDlg& main = Open(); // an empty card
+    ASSERT_EQ(main.GetScanFolder(), Card());
+    MakeCard(kPairAndSingles);
+    const int painted = m_pPresenter->GetPresentCount(m_pDlg->GetSafeHwnd());
+    // What the file-load worker runs: the lists and entries change, the list control does not.
+    main.ScanForFileLoad();
+    EXPECT_EQ(main.GetItemCount(), 4);
+    EXPECT_EQ(main.GetShownList().size(), 4u);
+    EXPECT_EQ(main.GetVideoList().GetItemCount(), 0);
+    EXPECT_EQ(m_pPresenter->GetPresentCount(m_pDlg->GetSafeHwnd()), painted);
+    // The report (on the GUI thread) fills it.
+    main.OnFileLoadDone();
+    EXPECT_EQ(main.GetVideoList().GetItemCount(), 3);
+}
