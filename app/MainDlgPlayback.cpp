@@ -3,6 +3,7 @@
 
 #include "app/TorvixPlayerMainDlg.h"
 
+#include "app/DashboardText.h"
 #include "app/TorvixPlayerDocument.h"
 #include "diag/PrintLog.h"
 #include "diag/Trace.h"
@@ -463,10 +464,7 @@ void CTorvixPlayerMainDlg::SetPlayButtonImages(bool bPlaying)
 
 void CTorvixPlayerMainDlg::SetTimeLabel(CBmpText& label, int nSeconds)
 {
-    nSeconds = std::max(nSeconds, 0);
-    wchar_t text[32];
-    std::swprintf(text, 32, L"%02d:%02d:%02d", nSeconds / 3600, nSeconds / 60 % 60, nSeconds % 60);
-    label.SetText(text, 1);
+    label.SetText(FormatPlayTime(nSeconds), 1);
 }
 
 void CTorvixPlayerMainDlg::OnChangePlayPos(int nDuration, int nPlayTime)

@@ -288,6 +288,16 @@ void CTorvixPlayerMainDlg::BuildControls()
         m_listVideo.SetColumnOption(2, GetLangString(lang::kColumnType), skin::kListColType);
         m_listVideo.SetColumnOption(3, GetLangString(lang::kColumnChannel), skin::kListColChannel);
         m_listVideo.SetColumnOption(4, GetLangString(lang::kColumnDistrict), skin::kListColDistrict);
+        // The Korean interface shows the district instead of the class: the class column's room
+        // goes to the district names, which are long.
+        if (GetLanguageIndex() == kLangIndexKorean) {
+            RECT rcType{}, rcDistrict{};
+            if (loader && loader->GetRect(static_cast<int>(skin::kListColType), &rcType) &&
+                loader->GetRect(static_cast<int>(skin::kListColDistrict), &rcDistrict)) {
+                m_listVideo.SetColumnWidth(2, 0);
+                m_listVideo.SetColumnWidth(4, rcType.Width() + rcDistrict.Width());
+            }
+        }
         SendMessage(m_listVideo.GetSafeHwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(GetAppFont(-11, 0, 500, 5, L"")), 0);
     }
 }

@@ -31,6 +31,13 @@ const CSkinHeaderCtrl::Column* CSkinHeaderCtrl::GetColumn(int index) const
     return &m_vecColumns[static_cast<std::size_t>(index)];
 }
 
+bool CSkinHeaderCtrl::SetColumnWidth(int index, int width)
+{
+    if (index < 0 || index >= GetColumnCount()) return false;
+    m_vecColumns[static_cast<std::size_t>(index)].nWidth = std::max(width, 0);
+    return true;
+}
+
 int CSkinHeaderCtrl::GetColumnLeft(int index) const
 {
     int x = 0;

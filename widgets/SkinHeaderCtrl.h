@@ -46,6 +46,8 @@ public:
     void DeleteAllColumns() { m_vecColumns.clear(); }
     int GetColumnCount() const { return static_cast<int>(m_vecColumns.size()); }
     const Column* GetColumn(int index) const;
+    // False for a column that does not exist; a negative width counts as 0.
+    bool SetColumnWidth(int index, int width);
     // Left edge of a column in the list's client coordinates (columns follow each other from 0).
     int GetColumnLeft(int index) const;
     // Text format bits of a column's cells (alignment, one line, vertically centred, ellipsis).

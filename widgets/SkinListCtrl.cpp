@@ -84,6 +84,13 @@ int CSkinListCtrl::SetColumnOption(int index, const std::wstring& caption, UINT 
     return column;
 }
 
+bool CSkinListCtrl::SetColumnWidth(int column, int width)
+{
+    if (!m_kHeader.SetColumnWidth(column, width)) return false;
+    InvalidateAll();
+    return true;
+}
+
 RECT CSkinListCtrl::GetScrollbarRect() const
 {
     const int width = m_pScrollbar ? m_pScrollbar->GetPreferredWidth() : CSkinVScrollbar::kDefaultWidth;

@@ -89,6 +89,8 @@ public:
     // A centred column whose width is the width of the skin rectangle of imageId (0 for id 0).
     // Returns the column's index.
     int SetColumnOption(int index, const std::wstring& caption, zent::UINT imageId);
+    // A column's width in pixels (0 hides it); false for a column that does not exist.
+    bool SetColumnWidth(int column, int width);
     void SetControlPos(const zent::RECT& rc);
 
     // No row selected and no playing row.
