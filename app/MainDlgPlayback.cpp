@@ -65,6 +65,8 @@ void CTorvixPlayerMainDlg::CreatePlayer(bool bIs4K)
 void CTorvixPlayerMainDlg::DestroyPlayer(bool bDelete)
 {
     TraceA("### %s", "CTorvixPlayerMainDlg::DestroyPlayer");
+    // The recording's track goes first (each of its parsers is reset with it).
+    CloseDashboard();
     if (m_pPlayer) {
         m_pPlayer->Stop();
         if (bDelete) m_pPlayer.reset();
@@ -154,6 +156,7 @@ void CTorvixPlayerMainDlg::FilePlay()
     m_sliderVideo.SetMaximum(std::max(m_nDuration, 0));
     m_sliderVideo.SetPos(0, 1);
     SetTimeLabel(m_txtTotalTime, m_nDuration);
+    OpenDashboard();
 
     const int nFiles = m_pPlayer->GetFileCount();
     const bool bExists = FileExists(m_strPlayFile);
@@ -248,13 +251,6 @@ void CTorvixPlayerMainDlg::InitPlay()
     m_imgBanner.SetVisibleCtrl(1, 1);
     for (COglViewWnd& view : m_views)
         if (view.GetSafeHwnd()) ShowWindow(view.GetSafeHwnd(), SW_HIDE);
-}
-
-void CTorvixPlayerMainDlg::ResetDashboard()
-{
-    m_nPlayPos = 0;
-    m_sliderVideo.SetPos(0, 1);
-    m_txtPlayTime.SetText(L"00:00:00", 1);
 }
 
 // --- transport -----------------------------------------------------------------------------------------
@@ -465,18 +461,6 @@ void CTorvixPlayerMainDlg::SetPlayButtonImages(bool bPlaying)
 void CTorvixPlayerMainDlg::SetTimeLabel(CBmpText& label, int nSeconds)
 {
     label.SetText(FormatPlayTime(nSeconds), 1);
-}
-
-void CTorvixPlayerMainDlg::OnChangePlayPos(int nDuration, int nPlayTime)
-{
-    m_nPlayPos = nPlayTime;
-    if (nDuration > 0 && m_sliderVideo.GetMaximum() != nDuration) {
-        m_sliderVideo.SetMaximum(nDuration);
-        SetTimeLabel(m_txtTotalTime, nDuration);
-    }
-    // The thumb stays where the user holds it.
-    if (!m_sliderVideo.IsPressed()) m_sliderVideo.SetPos(nPlayTime, 1);
-    SetTimeLabel(m_txtPlayTime, nPlayTime);
 }
 
 float CTorvixPlayerMainDlg::GetSpeedRate() const

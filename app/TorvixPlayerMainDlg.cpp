@@ -99,10 +99,9 @@ BOOL CTorvixPlayerMainDlg::OnInitDialog()
 
     // The interface language decides between class labels and district names in the list.
     m_catalog.SetLanguageId(LanguageIdFromIndex(GetLanguageIndex()));
-    if (GetLanguageIndex() == kLangIndexKorean) {
-        m_districts.LoadAdminDistrict();
-        m_catalog.SetAdminDistrict(&m_districts);
-    }
+    // The district of the play position is shown on the map in every language.
+    m_districts.LoadAdminDistrict();
+    if (GetLanguageIndex() == kLangIndexKorean) m_catalog.SetAdminDistrict(&m_districts);
 
     if (ApplyFirstRunDefaults()) {
         std::error_code ec;
@@ -196,13 +195,26 @@ void CTorvixPlayerMainDlg::BuildControls()
 
     InitPicture(m_imgBanner, IDC_BANNER_VIEW, skin::kStartPicture);
     InitPicture(m_imgMap, IDC_MAP, skin::kMapPlaceholderNoGps + static_cast<UINT>(lang));
-    InitPicture(m_imgGauge, IDC_GAUGE_BG, skin::kGaugeFace);
+    if (m_gauge.SubclassDlgItem(IDC_GAUGE_BG, GetSafeHwnd())) {
+        m_gauge.InitControl();
+        // The speed figures in the face carried for them.
+        SetFontToObject(&m_gauge, 40, 0, 400, 0, L"Roboto");
+        m_gauge.m_clrText = 0xFFFFFF;
+        m_gauge.m_clrEffect = 0;
+        m_gauge.m_clrThird = 0;
+        m_gauge.ShowState(CSpeedGaugeWnd::GetIdleState(false, GetSpeedUnit()));
+    }
     InitPicture(m_imgGraphPanel, IDC_GRAPH_BG, skin::kGraphPanel);
     InitPicture(m_imgGraphScale, IDC_GRAPH_Y_AXIS, skin::kGraphScaleG);
-    if (m_imgGraph.SubclassDlgItem(IDC_GRAPH, GetSafeHwnd()))
-        m_imgGraph.InitControl(GetSkinLoader(), skin::kGraphBackground, BCS_IMAGE_ALPHA, 0);
+    if (m_graph.SubclassDlgItem(IDC_GRAPH, GetSafeHwnd())) {
+        m_graph.InitControl();
+        m_graph.SetGraphMode(m_nGraphMode);
+        m_graph.SetSuppressed(1);
+    }
     InitButton(m_btnSensor, IDC_BTN_SELECT_SENSOR, {skin::kGraphSensorOn, skin::kGraphSensorOn, skin::kGraphSensorOn});
     InitButton(m_btnSpeed, IDC_BTN_SELECT_SPEED, {skin::kGraphSpeedOff, skin::kGraphSpeedOff, skin::kGraphSpeedOff});
+    UpdateGraphButtons();
+    UpdateGraphScale();
     InitLabel(m_txtGx, IDC_GSENSOR_X, skin::kGsensorX, -10, DT_CENTER, kTextLight, L"");
     InitLabel(m_txtGy, IDC_GSENSOR_Y, skin::kGsensorY, -10, DT_CENTER, kTextLight, L"");
     InitLabel(m_txtGz, IDC_GSENSOR_Z, skin::kGsensorZ, -10, DT_CENTER, kTextLight, L"");
@@ -395,6 +407,8 @@ void CTorvixPlayerMainDlg::OnCommand(UINT id)
         break;
     case IDC_BTN_EXIT: OnBtnExit(); break;
     case IDC_BTN_MIN: OnBtnMinimize(); break;
+    case IDC_BTN_SELECT_SENSOR: OnGraphModeButton(0); break;
+    case IDC_BTN_SELECT_SPEED: OnGraphModeButton(1); break;
     default: break;
     }
 }

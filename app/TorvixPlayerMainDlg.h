@@ -18,6 +18,8 @@
 #include "widgets/BmpComboBox.h"
 #include "widgets/BmpSearchEdit.h"
 #include "widgets/BmpSlider.h"
+#include "widgets/SensorViewWnd.h"
+#include "widgets/SpeedGaugeWnd.h"
 #include "widgets/SkinListCtrl.h"
 
 #include <zent/bctrl/BmpButton.h>
@@ -145,6 +147,10 @@ public:
     const std::wstring& GetSelFolder() const { return m_strSelFolder; }
     void SetSelFolder(const std::wstring& folder) { m_strSelFolder = folder; }
     const std::wstring& GetScanFolder() const { return m_strScanFolder; }
+    CSpeedGaugeWnd& GetGauge() { return m_gauge; }
+    CSensorViewWnd& GetGraph() { return m_graph; }
+    const std::wstring& GetPlaceTextShown() const { return m_strPlaceText; }
+    std::wstring GetReadOutText(int axis) const { return (axis == 0 ? m_txtGx : axis == 1 ? m_txtGy : m_txtGz).GetText(); }
     // The language text of the last pop-up shown (group 0 item), 0 when none.
     int GetLastPopupText() const { return m_nLastPopupText; }
     // The tick of the loop's clock in milliseconds.
@@ -182,6 +188,20 @@ private:
     void SkipRecording(int nStep, const char* pszName);
     void ShowPopup(int nTextItem);
     void ResetDashboard();
+    // The dashboard: the track of the opened recording, the gauge, graph and read-out.
+    void OpenDashboard();
+    void CloseDashboard();
+    void UpdateDashboard();
+    void ShowReadOut();
+    bool GetSampleAt(int nSecond, GpsFix& fix) const;
+    std::wstring GetPlaceText(int nSecond);
+    void OnGraphModeButton(int nMode);
+    void UpdateGraphButtons();
+    void UpdateGraphScale();
+    // The map beside the video.
+    void OnOpenRoute();
+    void OnCloseRoute();
+    void OnPlacePosition(int nSecond, const std::wstring& place);
     void SetPlayButtonImages(bool bPlaying);
     void UpdateViewButtons();
     void UpdateFileNameLabel();
@@ -204,8 +224,10 @@ private:
     CTorvixPlayerDocument* Doc() const;
 
     // Controls, in painting order.
-    zent::CBmpStatic m_imgTitleBand, m_imgLogo, m_imgBanner, m_imgMap, m_imgGauge, m_imgGraphPanel, m_imgGraphScale,
-        m_imgGraph, m_imgListOptionBg, m_imgListFrame, m_imgToolBg, m_imgVolumeBg;
+    zent::CBmpStatic m_imgTitleBand, m_imgLogo, m_imgBanner, m_imgMap, m_imgGraphPanel, m_imgGraphScale,
+        m_imgListOptionBg, m_imgListFrame, m_imgToolBg, m_imgVolumeBg;
+    CSpeedGaugeWnd m_gauge;
+    CSensorViewWnd m_graph; // owns the open recording's track
     zent::CBmpText m_txtModel, m_txtFirmware, m_txtFileName, m_txtChannel, m_txtPlayTime, m_txtTotalTime,
         m_txtZoomLabel, m_txtSpeedLabel, m_txtMonoLabel, m_txtAiLabel, m_txtVolume, m_txtGx, m_txtGy, m_txtGz;
     zent::CBmpButton m_btnHelp, m_btnMin, m_btnMax, m_btnFull, m_btnExit, m_btnFront, m_btnRear, m_btnFrontRear,
@@ -242,6 +264,7 @@ private:
     bool m_bSkipTickValid = false;
     int m_nLastPopupText = 0;
     int m_nGraphMode = 0;
+    std::wstring m_strPlaceText;
 
     // Lists and browsing.
     CAdminDistrict m_districts;
