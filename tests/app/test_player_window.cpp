@@ -333,3 +333,27 @@ TEST_F(CPlayerWindowTest, TheScanBuildsListsOnlyAndTheWindowFillsTheControlWhenI
     main.OnFileLoadDone();
     EXPECT_EQ(main.GetVideoList().GetItemCount(), 3);
 }
+
+TEST_F(CPlayerWindowTest, OpenFolderPausesAndACancelledChooserResumes)
+{
+    MakeCard(kPairAndSingles);
+    CTorvixPlayerMainDlg& main = Open();
+    main.OnListDblClk(0);
+    ASSERT_EQ(main.GetPlayer()->GetState(), ZENT_PLAYER_PLAYING);
+    // The chooser answers "cancelled" (no scripted folder): playback goes on where it was.
+    SendMessage(main.GetSafeHwnd(), WM_COMMAND, player::IDC_BTN_FILE_OPEN, 0);
+    EXPECT_EQ(main.GetPlayer()->GetState(), ZENT_PLAYER_PAUSED);
+    Pump();
+    EXPECT_EQ(main.GetPlayer()->GetState(), ZENT_PLAYER_PLAYING);
+    EXPECT_EQ(m_pPresenter->GetFolderTitles().back(), L"Select a folder.");
+    EXPECT_EQ(Rows(main).size(), 3u);
+
+    // A chosen folder stops playback, replaces the lists and becomes the last access folder.
+    testsupport::WriteFile(m_dir / "other/20250505-05h05m05s_F_E.MP4", "x");
+    m_pPresenter->ScriptFolderReply(PathToWide(m_dir / "other"));
+    SendMessage(main.GetSafeHwnd(), WM_COMMAND, player::IDC_BTN_FILE_OPEN, 0);
+    Pump();
+    EXPECT_EQ(Rows(main), (std::vector<std::string>{"20250505-05h05m05s_F_E.MP4"}));
+    EXPECT_NE(main.GetPlayer()->GetState(), ZENT_PLAYER_PLAYING);
+    EXPECT_EQ(GetLastAccessFolder(), PathToWide(m_dir / "other"));
+}
