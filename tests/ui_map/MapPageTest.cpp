@@ -437,3 +437,89 @@ TEST(SpeedcamPageTest, FirstLinkIsTheConfiguredPageAndThePageDraws)
 }
 
 } // namespace
+
+// The whole route in one call gives what delPos() and one addPos() per point give, and a route
+// with speeds is drawn in the speed graph's colours with a legend that follows the speed unit.
+// (One page suffices: the four share the script.)
+TEST(MapRouteTest, ReplotEqualsAddingEachPointAndSpeedsColourTheRoute)
+{
+    ASSERT_TRUE(UiEnvironment::Ready()) << UiEnvironment::Error();
+    WebPageHarness page(kWidth, kHeight, "torvixMap");
+    ASSERT_TRUE(page.Load(FileUri(MapDir() / "gps.html", "?tiles=off"), 20000)) << page.Failure();
+    ASSERT_TRUE(uimap::RunUntil([&] { return !MessagesOf(page, "ready").empty(); }, 10000));
+    auto call = [&](const char* body, GVariant* args = nullptr) {
+        std::string error;
+        auto result = page.Call(body, args, &error);
+        EXPECT_TRUE(result.has_value()) << body << ": " << error;
+        return result.value_or("");
+    };
+    auto withSpeed = [](double lat, double lng, double speed) {
+        GVariantBuilder b;
+        g_variant_builder_init(&b, G_VARIANT_TYPE_VARDICT);
+        g_variant_builder_add(&b, "{sv}", "lat", g_variant_new_double(lat));
+        g_variant_builder_add(&b, "{sv}", "lng", g_variant_new_double(lng));
+        g_variant_builder_add(&b, "{sv}", "speed", g_variant_new_double(speed));
+        return g_variant_builder_end(&b);
+    };
+    // Leaflet centres the view to the pixel, by a way that depends on the view before: the centre
+    // is compared to four decimals (a few metres).
+    const char* kState = "const s = torvixMapState(); return JSON.stringify([s.points, s.marker, "
+                         "s.center.map(v => v.toFixed(4)), s.zoom, s.runs, s.legend]);";
+
+    // Eight points, the last three above 200 km/h; the fourth repeats the third.
+    const double speeds[] = {40, 80, 120, 120, 195, 210, 230, 250};
+    std::string json = "[";
+    const auto route = [](int i) { return std::pair{37.566535 + 0.0004 * i, 126.977969 + 0.0004 * i}; };
+    EXPECT_EQ(call("return delPos();"), "true");
+    for (int i = 0; i < 8; ++i) {
+        const auto [lat, lng] = route(i == 3 ? 2 : i);
+        EXPECT_EQ(call("return addPos(lat, lng, speed);", withSpeed(lat, lng, speeds[i])), "true");
+        char buf[96];
+        std::snprintf(buf, sizeof buf, "%s[%.6f,%.6f,%.1f]", i ? "," : "", lat, lng, speeds[i]);
+        json += buf;
+    }
+    json += ",[91,0,10],\"junk\"]"; // refused as addPos refuses them
+    const std::string added = call(kState);
+    // Seven points (the repeat is drawn once); the stretch into the fifth point is the last below
+    // the limit, and the first above it starts there.
+    EXPECT_NE(added.find("[[\"normal\",4],[\"over\",4]]"), std::string::npos) << added;
+    EXPECT_NE(added.find("true]"), std::string::npos) << "the legend is shown: " << added;
+    const Picture one = [&] {
+        uimap::RunFor(150);
+        auto pic = page.Snapshot();
+        return pic ? std::move(*pic) : Picture{};
+    }();
+    Save(one, "speed-route");
+    EXPECT_GT(CountColour(one, 0x1EC7FF, 40), 150) << "up to 200 km/h: sky blue";
+    EXPECT_GT(CountColour(one, 0xFF5A00, 40), 150) << "above: orange-red";
+    EXPECT_EQ(CountColour(one, kRouteColour, 30, 0, 0, one.width, one.height - kAttribution), 0)
+        << "a route with speeds has no plain stretch";
+    EXPECT_EQ(call("return document.querySelector('.torvix-legend-normal').textContent;"), "\u2264 200 km/h");
+
+    // The same in one call, from a clear page: the same state.
+    EXPECT_EQ(call("return setDefaultPos();"), "true");
+    EXPECT_EQ(call("return replotPos(JSON.parse(points));", [&] {
+                  GVariantBuilder b;
+                  g_variant_builder_init(&b, G_VARIANT_TYPE_VARDICT);
+                  g_variant_builder_add(&b, "{sv}", "points", g_variant_new_string(json.c_str()));
+                  return g_variant_builder_end(&b);
+              }()),
+              "true");
+    EXPECT_EQ(call(kState), added);
+
+    // In miles the limit is 120 mph: 195 km/h (121 mph) is above it now.
+    EXPECT_EQ(call("return setSpeedUnit(unit);", [] {
+                  GVariantBuilder b;
+                  g_variant_builder_init(&b, G_VARIANT_TYPE_VARDICT);
+                  g_variant_builder_add(&b, "{sv}", "unit", g_variant_new_int32(1));
+                  return g_variant_builder_end(&b);
+              }()),
+              "true");
+    EXPECT_EQ(call("return JSON.stringify(torvixMapState().runs);"), "[[\"normal\",3],[\"over\",5]]");
+    EXPECT_EQ(call("return document.querySelector('.torvix-legend-over').textContent;"), "> 120 mph");
+
+    // Cleared: no runs, no legend; an empty or unusable list clears as well.
+    EXPECT_EQ(call("return delPos();"), "true");
+    EXPECT_EQ(call("return JSON.stringify([torvixMapState().runs, torvixMapState().legend]);"), "[[],false]");
+    EXPECT_EQ(call("return replotPos('nothing') && torvixMapState().points;"), "0");
+}
