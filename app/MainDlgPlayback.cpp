@@ -311,6 +311,7 @@ void CTorvixPlayerMainDlg::OnBtnBack10()
     const int target = std::max(m_nPlayPos - 10, 0);
     m_pPlayer->Seek(target);
     m_nPlayPos = target;
+    OnSeekRoute(target);
     OnChangePlayPos(m_pPlayer->GetDuration(), target);
 }
 
@@ -328,6 +329,7 @@ void CTorvixPlayerMainDlg::OnBtnForward10()
     const int target = std::min(m_nPlayPos + 10, duration);
     m_pPlayer->Seek(target);
     m_nPlayPos = target;
+    OnSeekRoute(target);
     OnChangePlayPos(duration, target);
 }
 
@@ -340,6 +342,7 @@ void CTorvixPlayerMainDlg::OnVideoSlider(int value)
         const int target = std::clamp(value, 0, std::max(m_pPlayer->GetDuration(), 0));
         m_pPlayer->Seek(target);
         m_nPlayPos = target;
+        OnSeekRoute(target);
         OnChangePlayPos(m_pPlayer->GetDuration(), target);
         return;
     }

@@ -96,6 +96,8 @@ constexpr UINT IDC_PANE4 = 1070;
 constexpr UINT IDC_BTN_PLAY = 1071;
 constexpr UINT IDC_GRAPH = 1072;
 constexpr UINT IDC_BANNER_VIEW = 1074;
+// Ours: the speed-camera panel over the idle video area.
+constexpr UINT IDC_SPEEDCAM_PANEL = 1075;
 
 // Message pop-up controls.
 constexpr UINT IDC_POPUP_CONFIRM = 1093;

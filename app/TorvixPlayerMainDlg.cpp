@@ -31,6 +31,7 @@ namespace {
 constexpr UINT_PTR kStartTimer = 0x9103;
 constexpr UINT_PTR kSettingsTimer = 0x3ED;
 constexpr UINT_PTR kTooltipTimer = 0x9104;
+constexpr UINT_PTR kSpeedcamTimer = 0x9105;
 constexpr UINT kTooltipDelayMs = 600;
 
 // Label colours of the skin.
@@ -159,7 +160,6 @@ void CTorvixPlayerMainDlg::InitChoiceList(CBmpComboBox& combo, UINT ctrlId, UINT
 void CTorvixPlayerMainDlg::BuildControls()
 {
     QLBMLoader* loader = GetSkinLoader();
-    const int lang = std::clamp(GetLanguageIndex() == kLangIndexDutch ? 0 : GetLanguageIndex(), 0, 2);
 
     InitPicture(m_imgTitleBand, IDC_TITLE_BACKGROUND, skin::kTitleBand);
     InitPicture(m_imgLogo, IDC_LOGO, skin::kLogo);
@@ -194,7 +194,10 @@ void CTorvixPlayerMainDlg::BuildControls()
     }
 
     InitPicture(m_imgBanner, IDC_BANNER_VIEW, skin::kStartPicture);
-    InitPicture(m_imgMap, IDC_MAP, skin::kMapPlaceholderNoGps + static_cast<UINT>(lang));
+    if (m_speedcam.Create(RECT{140, 146, 820, 546}, GetSafeHwnd(), IDC_SPEEDCAM_PANEL, loader, GetLanguageIndex()))
+        m_speedcam.SetVisibleCtrl(0, 0);
+    if (m_map.SubclassDlgItem(IDC_MAP, GetSafeHwnd())) m_map.InitControl(loader, GetLanguageIndex());
+    m_map.SetSpeedUnit(GetSpeedUnit());
     if (m_gauge.SubclassDlgItem(IDC_GAUGE_BG, GetSafeHwnd())) {
         m_gauge.InitControl();
         // The speed figures in the face carried for them.
@@ -370,6 +373,10 @@ LRESULT CTorvixPlayerMainDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lPar
         OnReqestedRefreshFileFolder();
         return 0;
     case WM_MAP_LOADED: TraceA("### %s", "CTorvixPlayerMainDlg::OnLoadMapComplete"); return 0;
+    case WM_MAP_RESET:
+        // The map has reset itself and shows its placeholder.
+        m_map.Draw();
+        return 0;
     case WM_PAINT:
         if (!m_bPainted) {
             m_bPainted = true;
@@ -461,6 +468,7 @@ void CTorvixPlayerMainDlg::OnTimer(UINT_PTR id)
         OnStartTimer();
         break;
     case kSettingsTimer: KillTimer(GetSafeHwnd(), kSettingsTimer); break;
+    case kSpeedcamTimer: UpdateSpeedcamPanel(); break;
     case kTooltipTimer: {
         KillTimer(GetSafeHwnd(), kTooltipTimer);
         for (const lang::ControlText& tip : lang::kPlayerTooltips) {
@@ -485,6 +493,8 @@ void CTorvixPlayerMainDlg::OnStartTimer()
     std::error_code ec;
     if (!folder.empty() && std::filesystem::is_directory(WideToPath(folder), ec)) RefreshFilesInFolder(folder);
     CreateTooltips();
+    // The speed-camera page shows over the idle video area once it has loaded.
+    SetTimer(GetSafeHwnd(), kSpeedcamTimer, 1000);
 }
 
 void CTorvixPlayerMainDlg::CreateTooltips()

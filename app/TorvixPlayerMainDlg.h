@@ -13,6 +13,8 @@
 #include "app/SkinIds.h"
 #include "engine/IZentPlayer.h"
 #include "engine/OglViewWnd.h"
+#include "map/BmpWebLink.h"
+#include "map/MapView.h"
 #include "recording/AdminDistrict.h"
 #include "recording/RecordingCatalog.h"
 #include "widgets/BmpComboBox.h"
@@ -149,6 +151,7 @@ public:
     const std::wstring& GetScanFolder() const { return m_strScanFolder; }
     CSpeedGaugeWnd& GetGauge() { return m_gauge; }
     CSensorViewWnd& GetGraph() { return m_graph; }
+    CMapView& GetMap() { return m_map; }
     const std::wstring& GetPlaceTextShown() const { return m_strPlaceText; }
     std::wstring GetReadOutText(int axis) const { return (axis == 0 ? m_txtGx : axis == 1 ? m_txtGy : m_txtGz).GetText(); }
     // The language text of the last pop-up shown (group 0 item), 0 when none.
@@ -202,6 +205,8 @@ private:
     void OnOpenRoute();
     void OnCloseRoute();
     void OnPlacePosition(int nSecond, const std::wstring& place);
+    void OnSeekRoute(int nSecond);
+    void UpdateSpeedcamPanel();
     void SetPlayButtonImages(bool bPlaying);
     void UpdateViewButtons();
     void UpdateFileNameLabel();
@@ -224,10 +229,12 @@ private:
     CTorvixPlayerDocument* Doc() const;
 
     // Controls, in painting order.
-    zent::CBmpStatic m_imgTitleBand, m_imgLogo, m_imgBanner, m_imgMap, m_imgGraphPanel, m_imgGraphScale,
+    zent::CBmpStatic m_imgTitleBand, m_imgLogo, m_imgBanner, m_imgGraphPanel, m_imgGraphScale,
         m_imgListOptionBg, m_imgListFrame, m_imgToolBg, m_imgVolumeBg;
     CSpeedGaugeWnd m_gauge;
     CSensorViewWnd m_graph; // owns the open recording's track
+    CMapView m_map;
+    CBmpWebLink m_speedcam; // the speed-camera page, over the idle video area
     zent::CBmpText m_txtModel, m_txtFirmware, m_txtFileName, m_txtChannel, m_txtPlayTime, m_txtTotalTime,
         m_txtZoomLabel, m_txtSpeedLabel, m_txtMonoLabel, m_txtAiLabel, m_txtVolume, m_txtGx, m_txtGy, m_txtGz;
     zent::CBmpButton m_btnHelp, m_btnMin, m_btnMax, m_btnFull, m_btnExit, m_btnFront, m_btnRear, m_btnFrontRear,

@@ -19,6 +19,11 @@ shoot() {
     chmod 700 "$home/run"
     printf '[ID]\ntype=dword\ndata=%s\n' "$id" > "$home/config/Quenlar/Torvix Player 2.0 4K/Language.conf"
     printf '[VideoVolume]\ntype=dword\ndata=60\n' > "$home/config/Quenlar/Stravon Player.conf"
+    # The map's reachability probe asks a server on this machine; tiles stay off (no network).
+    mkdir -p "$home/config/Quenlar/Stravon Player/Services"
+    printf '[ReachabilityProbe]\ntype=sz\ndata=http://127.0.0.1:%s/\n' "$port" \
+        > "$home/config/Quenlar/Stravon Player/Services/Services.conf"
+    printf '[Tiles]\ntype=sz\ndata=off\n' > "$home/config/Quenlar/Stravon Player/Services/Map.conf"
     HOME_DIR=$home LANG_NAME=$lang ROW=$row CARD=$card BIN=$bin OUT=$out \
     xvfb-run -a -s "-screen 0 1280x720x24 -nolisten tcp" bash -c '
         export XDG_CONFIG_HOME=$HOME_DIR/config XDG_RUNTIME_DIR=$HOME_DIR/run XDG_STATE_HOME=$HOME_DIR/state
@@ -27,12 +32,18 @@ shoot() {
         pid=$!
         sleep 3
         xdotool mousemove 1100 $((452 + ROW * 20 + 10)) click --repeat 2 --delay 80 1
-        sleep 4
+        sleep 6
         import -window root "$OUT/player-$LANG_NAME.png"
         kill $pid; wait $pid 2>/dev/null || true'
     rm -rf "$home"
     echo "$out/player-$lang.png"
 }
+
+port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+python3 -m http.server "$port" --bind 127.0.0.1 --directory "$(mktemp -d)" >/dev/null 2>&1 &
+server=$!
+trap 'kill $server 2>/dev/null' EXIT
+sleep 0.5
 
 shoot ko 1042
 shoot en 1033

@@ -2,6 +2,7 @@
 // does through the real window. Input comes from xdotool, what happened from the program's trace
 // and from screenshots.
 
+#include "support/LocalHttpServer.h"
 #include "support/UiHarness.h"
 
 #include <gtest/gtest.h>
@@ -64,6 +65,13 @@ protected:
         }
         env.push_back("TORVIX_TRACE=1");
         env.push_back("TORVIX_VLC_ARGS=--aout=adummy");
+        // Nothing reaches the network: the reachability probe asks a server of the test's own (or
+        // a closed port), and the map draws no tiles.
+        const auto services = m_dir / "XDG_CONFIG_HOME" / "Quenlar" / "Stravon Player" / "Services";
+        std::filesystem::create_directories(services);
+        testsupport::WriteFile(services / "Services.conf",
+                               "[ReachabilityProbe]\ntype=sz\ndata=" + m_strProbe + "\n");
+        testsupport::WriteFile(services / "Map.conf", "[Tiles]\ntype=sz\ndata=off\n");
         return env;
     }
 
@@ -141,6 +149,7 @@ protected:
     }
 
     testsupport::TempDir m_dir;
+    std::string m_strProbe = "http://127.0.0.1:" + std::to_string(ClosedPort()) + "/";
     CXvfb m_x{kW, kH};
     std::vector<Row> m_rows;
     CChild m_player;
@@ -283,4 +292,27 @@ TEST_F(CPlayerUi, CategoryAndSearchChangeTheRows)
     EXPECT_NE(m_log.WaitFor("FillList - rows=" + std::to_string(matches) + " first=" + first->name, from),
               std::string::npos)
         << m_log.Text().substr(from);
+}
+
+TEST_F(CPlayerUi, ARecordingWithATrackDrawsItsRouteOnTheMap)
+{
+    CLocalHttpServer probe(CLocalHttpServer::Mode::Answer);
+    m_strProbe = probe.Url();
+    Start();
+    const SShot before = Shot();
+    const std::size_t from = PlayPair();
+    ASSERT_NE(m_log.WaitFor("Web Page Opened Successfully", from, 30s), std::string::npos) << m_log.Text().substr(from);
+    EXPECT_GE(probe.Requests(), 1);
+    // A few seconds of play: the route, drawn in the speed colours, and the marker.
+    std::this_thread::sleep_for(4s);
+    const SShot shot = Shot();
+    int route = 0;
+    for (int y = 50; y < 218; ++y)
+        for (int x = 970; x < 1270; ++x) {
+            const std::size_t i = (static_cast<std::size_t>(y) * kW + x) * 3;
+            const int r = shot.rgb[i], g = shot.rgb[i + 1], b = shot.rgb[i + 2];
+            if (std::abs(r - 0x1E) < 40 && std::abs(g - 0xC7) < 40 && std::abs(b - 0xFF) < 40) ++route;
+        }
+    EXPECT_GT(route, 30) << "no route on the map";
+    EXPECT_GT(shot.Differences(before, 966, 46, 1274, 222), 20000) << "the map still shows its placeholder";
 }
