@@ -80,6 +80,16 @@ constexpr DialogItemTemplate kPopupItems[] = {
     {L"Button", IDC_POPUP_CONFIRM, 0, 0, 10, 10},
 };
 
+constexpr DialogItemTemplate kHelpItems[] = {
+    {L"Static", 1095, 0, 0, 10, 10}, {L"Static", 1096, 0, 0, 10, 10}, {L"Static", 1097, 0, 0, 10, 10},
+    {L"Static", 1098, 0, 0, 10, 10}, {L"Static", 1099, 0, 0, 10, 10}, {L"Static", 1100, 0, 0, 10, 10},
+    {L"Static", 1101, 0, 0, 10, 10}, {L"Static", 1102, 0, 0, 10, 10}, {L"Static", 1103, 0, 0, 10, 10},
+    {L"Static", 1104, 0, 0, 10, 10}, {L"Static", 1105, 0, 0, 10, 10}, {L"Static", 1106, 0, 0, 10, 10},
+    {L"Static", 1107, 0, 0, 10, 10}, {L"Static", 1108, 0, 0, 10, 10}, {L"Static", 1109, 0, 0, 10, 10},
+    {L"Static", 1110, 0, 0, 10, 10}, {L"Static", 1111, 0, 0, 10, 10}, {L"Static", 1112, 0, 0, 10, 10},
+    {L"Button", 1093, 0, 0, 10, 10}, {L"Button", 1137, 0, 0, 10, 10},
+};
+
 constexpr DialogItemTemplate kFileLoadItems[] = {
     {L"Static", IDC_FILELOAD_PROGRESS, 0, 0, 10, 10},
     {L"Static", IDC_FILELOAD_MESSAGE, 0, 0, 10, 10},
@@ -91,6 +101,7 @@ constexpr DialogTemplate kTemplates[] = {
     {IDD_TORVIXPLAYER_DIALOG, 0, 0, 1280, 720, WS_POPUP, 0, kTitle, {}},
     {IDD_MAIN, 0, 0, 1280, 720, WS_CHILD, 0, L"", kMainItems},
     {IDD_POPUP, 0, 0, 400, 220, WS_POPUP, 0, L"", kPopupItems},
+    {IDD_HELP, 0, 0, 600, 480, WS_POPUP, 0, L"", kHelpItems},
     {IDD_FILE_LOAD, 0, 0, 340, 150, WS_POPUP, 0, L"", kFileLoadItems},
 };
 

@@ -4,6 +4,7 @@
 #include "app/Resources.h"
 #include "app/TorvixPlayerDocument.h"
 #include "app/TorvixPlayerMainDlg.h"
+#include "cardtools/TorvixPlayerHelpDlg.h"
 #include "cardtools/TorvixPlayerPopUpDlg.h"
 
 using namespace zent;
@@ -17,6 +18,7 @@ bool CTorvixPlayerFactory::IsKnownDialog(UINT id)
 {
     switch (id) {
     case IDD_MAIN:
+    case IDD_HELP:
     case IDD_POPUP:
     case IDD_FILE_LOAD: return true;
     default: return false;
@@ -28,6 +30,7 @@ std::unique_ptr<CInDialog> CTorvixPlayerFactory::MakeDialog(UINT id, CWnd* paren
     std::unique_ptr<CInDialog> dlg;
     switch (id) {
     case IDD_MAIN: dlg = std::make_unique<CTorvixPlayerMainDlg>(id, parent); break;
+    case IDD_HELP: dlg = std::make_unique<CTorvixPlayerHelpDlg>(id, parent); break;
     case IDD_POPUP: dlg = std::make_unique<CTorvixPlayerPopUpDlg>(id, parent); break;
     case IDD_FILE_LOAD: dlg = std::make_unique<CFileLoadDlg>(id, parent); break;
     default: return nullptr;

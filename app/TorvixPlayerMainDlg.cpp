@@ -278,9 +278,9 @@ void CTorvixPlayerMainDlg::BuildControls()
     InitButton(m_btnRepeat, IDC_BTN_REPEAT, skin::kRepeat);
     InitButton(m_btnDownload, IDC_BTN_DOWNLOAD, skin::kDownload);
     InitButton(m_btnSetting, IDC_BTN_SETTING, skin::kSettings);
-    // The settings and help dialogs and the full-screen and maximised layouts come later; until
+    // The settings dialog and the full-screen and maximised layouts come later; until
     // then their buttons show that they take no press.
-    for (CBmpButton* later : {&m_btnSetting, &m_btnHelp, &m_btnFull, &m_btnMax}) later->SetDisableCtrl(1, 0);
+    for (CBmpButton* later : {&m_btnSetting, &m_btnFull, &m_btnMax}) later->SetDisableCtrl(1, 0);
 
     InitPicture(m_imgVolumeBg, IDC_VOLUME_BACKGROUND, skin::kVolumeBackground);
     InitButton(m_btnSpeaker, IDC_BTN_SPEAKER, {skin::kMuteOff, skin::kMutePressed, skin::kMuteDisabled});
@@ -391,6 +391,12 @@ LRESULT CTorvixPlayerMainDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lPar
 
 void CTorvixPlayerMainDlg::OnCommand(UINT id)
 {
+    // A pressed control's tool tip has done its job (and must not stand over a dialog it opens).
+    if (m_nTooltipCtrl) {
+        m_nTooltipCtrl = 0;
+        KillTimer(GetSafeHwnd(), kTooltipTimer);
+        ShowToolTip(GetSafeHwnd(), L"", POINT{});
+    }
     switch (id) {
     case IDC_BTN_FILE_OPEN: OnFileOpen(); break;
     case IDC_BTN_PLAY: OnBtnPlay(); break;
@@ -413,6 +419,7 @@ void CTorvixPlayerMainDlg::OnCommand(UINT id)
         if (!m_pPlayer || !m_pPlayer->IsPlaying()) ShowPopup(lang::kMsgPlayFirst.item);
         break;
     case IDC_BTN_EXIT: OnBtnExit(); break;
+    case IDC_BTN_HELP: OnBtnHelp(); break;
     case IDC_BTN_MIN: OnBtnMinimize(); break;
     case IDC_BTN_SELECT_SENSOR: OnGraphModeButton(0); break;
     case IDC_BTN_SELECT_SPEED: OnGraphModeButton(1); break;
@@ -546,6 +553,14 @@ void CTorvixPlayerMainDlg::OnBtnMinimize()
 {
     const HWND top = GetAncestor(GetSafeHwnd(), GA_ROOT);
     SetWindowState(top, GetWindowState(top) == WindowState::Minimized ? WindowState::Normal : WindowState::Minimized);
+}
+
+void CTorvixPlayerMainDlg::OnBtnHelp()
+{
+    if (!Doc() || !Doc()->GetMainWnd()) return;
+    std::unique_ptr<CInDialog> help(reinterpret_cast<CInDialog*>(
+        SendMessage(Doc()->GetMainWnd(), 0x6F0, IDD_HELP, reinterpret_cast<LPARAM>(GetSafeHwnd()))));
+    if (help) help->DoModal();
 }
 
 void CTorvixPlayerMainDlg::ShowPopup(int nTextItem)

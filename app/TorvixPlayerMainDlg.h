@@ -94,6 +94,7 @@ public:
     void OnBtnMonochrome();
     void OnBtnExit();
     void OnBtnMinimize();
+    void OnBtnHelp();
     void OnVideoSlider(int value);
     void OnVolumeSlider(int value);
     void OnChangePlayPos(int nDuration, int nPlayTime);

@@ -8,6 +8,7 @@
 #include "app/Resources.h"
 #include "app/TorvixPlayerDlg.h"
 #include "app/TorvixPlayerMainDlg.h"
+#include "cardtools/TorvixPlayerHelpDlg.h"
 #include "cardtools/TorvixPlayerPopUpDlg.h"
 #include "locale/LangRes.h"
 #include "tests/TestSupport.h"

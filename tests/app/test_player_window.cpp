@@ -357,3 +357,23 @@ TEST_F(CPlayerWindowTest, OpenFolderPausesAndACancelledChooserResumes)
     EXPECT_NE(main.GetPlayer()->GetState(), ZENT_PLAYER_PLAYING);
     EXPECT_EQ(GetLastAccessFolder(), PathToWide(m_dir / "other"));
 }
+
+TEST_F(CPlayerWindowTest, HelpListsTheShortcutsInTheInterfaceLanguageAndCloses)
+{
+    MakeCard({});
+    CTorvixPlayerMainDlg& main = Open();
+    std::unique_ptr<CInDialog> dlg(reinterpret_cast<CInDialog*>(
+        SendMessage(m_pDlg->GetSafeHwnd(), WM_CREATE_INDLG, player::IDD_HELP, reinterpret_cast<LPARAM>(main.GetSafeHwnd()))));
+    auto* help = dynamic_cast<CTorvixPlayerHelpDlg*>(dlg.get());
+    ASSERT_NE(help, nullptr);
+    ASSERT_TRUE(help->Create(player::IDD_HELP, &main));
+    ShowWindow(help->GetSafeHwnd(), SW_SHOW);
+    Pump();
+    EXPECT_EQ(help->GetLineText(0), L"Help");
+    EXPECT_EQ(help->GetLineText(2), L"Play / pause (Space)");
+    EXPECT_EQ(help->GetLineText(10), L"Remove from the list (Delete)");
+    for (int i = 0; i < CTorvixPlayerHelpDlg::kTextCount; ++i) EXPECT_NE(help->GetLineText(i), L" ") << i;
+    // Both buttons close it.
+    SendMessage(help->GetSafeHwnd(), WM_COMMAND, 1137, 0);
+    EXPECT_FALSE(IsWindowVisible(help->GetSafeHwnd()));
+}
