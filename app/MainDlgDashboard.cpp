@@ -5,16 +5,23 @@
 #include "app/TorvixPlayerMainDlg.h"
 
 #include "app/DashboardText.h"
+#include "app/EventMarks.h"
 #include "diag/Trace.h"
 #include "locale/Settings.h"
 #include "recording/TorvixGpsData.h"
 #include "widgets/SkinLoader.h"
+
+#include <zent/platform/Gdi.h>
+#include <zent/platform/Paths.h>
 
 #include <cmath>
 
 using namespace zent;
 
 namespace {
+
+// The event marks: the accent of the skin's event rows.
+constexpr COLORREF kEventMarkColour = RGB(0xFF, 0x5A, 0x00);
 
 bool HasPosition(const GpsFix& fix)
 {
@@ -117,11 +124,18 @@ void CTorvixPlayerMainDlg::OpenDashboard()
     UpdateGraphScale();
     m_nPlayPos = 0;
     ShowReadOut();
+    // Marks on the position bar where the G-sensor says something happened, and at the start of
+    // an event recording.
+    const bool bEventClass = CRecordingCatalog::GetCategoryIndex(BareFileName(m_strPlayFile)) == kClassEvent;
+    m_sliderVideo.SetMarks(track ? FindEventSeconds(m_graph.GetX(), m_graph.GetY(), m_graph.GetZ(), m_nDuration, bEventClass)
+                                 : FindEventSeconds({}, {}, {}, m_nDuration, bEventClass),
+                           kEventMarkColour);
     OnOpenRoute();
 }
 
 void CTorvixPlayerMainDlg::CloseDashboard()
 {
+    m_sliderVideo.SetMarks({}, kEventMarkColour);
     m_graph.Reset();
     m_graph.SetSuppressed(1);
     m_graph.Draw();

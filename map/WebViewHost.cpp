@@ -206,6 +206,7 @@ bool CWebViewHost::IsPageReady() const
 
 bool CWebViewHost::CreateBrowser()
 {
+    TraceA("### %s", "CWebViewHost::CreateBrowser");
     CCore& core = *m_pCore;
     if (core.pView) {
         // The web process ended: the next load starts a new one.

@@ -239,11 +239,42 @@ void CBmpSlider::DrawFill(HDC dc, POINT origin)
     BitBlt(dc, origin.x + part.left, origin.y + part.top, part.Width(), part.Height(), mem.get(), srcX, srcY, SRCCOPY);
 }
 
+void CBmpSlider::SetMarks(std::vector<int> positions, COLORREF colour, int redraw)
+{
+    m_vecMarks = std::move(positions);
+    m_clrMarks = colour;
+    if (redraw) Draw();
+}
+
+void CBmpSlider::DrawMarks(HDC dc, POINT origin)
+{
+    if (m_vecMarks.empty() || m_nMax <= 0) return;
+    for (int pos : m_vecMarks) {
+        if (pos < 0 || pos > m_nMax) continue;
+        // At the thumb's centre for that position, across the middle half of the track.
+        const int at = ThumbFromPos(pos) + ThumbLength() / 2;
+        RECT rc{};
+        if (IsVertical()) {
+            const int w = m_rcTrack.Width();
+            rc = RECT{m_rcTrack.left + w / 4, at - 1, m_rcTrack.right - w / 4, at + 1};
+        } else {
+            const int h = m_rcTrack.Height();
+            rc = RECT{at - 1, m_rcTrack.top + h / 4, at + 1, m_rcTrack.bottom - h / 4};
+        }
+        rc.left += origin.x;
+        rc.right += origin.x;
+        rc.top += origin.y;
+        rc.bottom += origin.y;
+        FillSolidRect(dc, &rc, m_clrMarks);
+    }
+}
+
 int CBmpSlider::DrawCtrl(HDC dc, POINT origin)
 {
     if (!m_bVisible) return 1;
     m_kTrack.Draw(dc, origin.x + m_rcTrack.left, origin.y + m_rcTrack.top);
     DrawFill(dc, origin);
+    DrawMarks(dc, origin);
     CZuImage& thumb = (m_bPressed && m_kThumbPressed.IsLoaded()) ? m_kThumbPressed : m_kThumb;
     if (thumb.IsLoaded()) {
         const RECT rc = GetThumbRect();

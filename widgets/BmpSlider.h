@@ -8,6 +8,8 @@
 // slider's window, in both orientations. GUI thread only.
 
 #include <zent/bctrl/BmpCtrl.h>
+
+#include <vector>
 #include <zent/util/ZuImage.h>
 
 class CBmpSlider : public zent::CBmpCtrl {
@@ -49,6 +51,11 @@ public:
     int GetReverse() const { return m_bReverse; }
     // The user holds the thumb: the owner leaves the position alone meanwhile.
     int IsPressed() const { return m_bPressed; }
+
+    // Ticks over the track at the given positions (0..maximum), for places worth finding before
+    // playing; an empty list removes them. Drawn under the thumb.
+    void SetMarks(std::vector<int> positions, zent::COLORREF colour, int redraw = 1);
+    const std::vector<int>& GetMarks() const { return m_vecMarks; }
     int IsDragging() const { return m_bDragging; }
     int IsHover() const { return m_bHover; }
 
@@ -71,6 +78,9 @@ private:
     void NotifyOwner();
     void EndPress();
     void DrawFill(zent::HDC dc, zent::POINT origin);
+    void DrawMarks(zent::HDC dc, zent::POINT origin);
+    std::vector<int> m_vecMarks;
+    zent::COLORREF m_clrMarks = 0;
 
     zent::CZuImage m_kTrack;
     zent::CZuImage m_kFill;

@@ -105,7 +105,10 @@ protected:
         const auto end = std::chrono::steady_clock::now() + 10s;
         while (std::chrono::steady_clock::now() < end) {
             const SShot shot = Shot();
-            if (shot.Valid() && shot.Mean(0, 0, kW, 40) != 0) return;
+            if (shot.Valid() && shot.Mean(0, 0, kW, 40) != 0) {
+                m_start = shot;
+                return;
+            }
             std::this_thread::sleep_for(50ms);
         }
         FAIL() << "the window never appeared";
@@ -154,6 +157,7 @@ protected:
     std::vector<Row> m_rows;
     CChild m_player;
     CLogFile m_log{m_dir / "player.log"};
+    SShot m_start; // the window as it first appeared
 };
 
 } // namespace
@@ -187,6 +191,10 @@ TEST_F(CPlayerUi, DoubleClickOnAPairPlaysMovingPicturesInBothViews)
     EXPECT_TRUE(Moving(a, b, kRear)) << "the rear picture does not move";
     // Two pictures, not the start picture: both halves show video, not the dark start picture.
     EXPECT_NE(a.Mean(kFront[0], kFront[1], kFront[2], kFront[3]), a.Mean(0, 90, 900, 100));
+    // The probe finds no network here: the map shows the offline picture instead of the no-position
+    // one it had (the two differ in their message), and no web view is made.
+    EXPECT_GT(b.Differences(m_start, 966, 46, 1274, 222), 1000) << "the map did not switch to its offline picture";
+    EXPECT_EQ(m_log.Text().find("CWebViewHost::CreateBrowser"), std::string::npos);
 }
 
 TEST_F(CPlayerUi, PauseSeekAndNextActOnThePlayingRecording)
@@ -300,7 +308,17 @@ TEST_F(CPlayerUi, ARecordingWithATrackDrawsItsRouteOnTheMap)
     m_strProbe = probe.Url();
     Start();
     const SShot before = Shot();
-    const std::size_t from = PlayPair();
+    // A recording without a track first: no web view is made, the map keeps its placeholder.
+    const int plain = RowOf([&](const Row& r) { return r.path.find("/Parking/") != std::string::npos; });
+    ASSERT_GE(plain, 0);
+    std::size_t from = m_log.Size();
+    ASSERT_TRUE(DoubleClickRow(plain));
+    ASSERT_NE(m_log.WaitFor("### CFFMpegPlayerEx::Play", from, 15s), std::string::npos);
+    std::this_thread::sleep_for(1500ms);
+    EXPECT_EQ(m_log.Text().find("CWebViewHost::CreateBrowser", from), std::string::npos) << "a web view for a recording without a track";
+    EXPECT_LT(Shot().Differences(before, 966, 46, 1274, 222), 500) << "the map left its placeholder";
+
+    from = PlayPair();
     ASSERT_NE(m_log.WaitFor("Web Page Opened Successfully", from, 30s), std::string::npos) << m_log.Text().substr(from);
     EXPECT_GE(probe.Requests(), 1);
     // A few seconds of play: the route, drawn in the speed colours, and the marker.
