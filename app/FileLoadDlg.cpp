@@ -3,6 +3,7 @@
 #include "app/Resources.h"
 #include "app/SkinIds.h"
 #include "app/TorvixPlayerMainDlg.h"
+#include "cardtools/DialogPlacement.h"
 #include "diag/Trace.h"
 #include "locale/AppFont.h"
 #include "locale/LangRes.h"
@@ -37,14 +38,9 @@ BOOL CFileLoadDlg::OnInitDialog()
     CInDialog::OnInitDialog();
     QLBMLoader* loader = GetSkinLoader();
     LoadBackground(loader, skin::kFileLoadBackground, POINT{0, 0}, RGB(0x1C, 0x22, 0x2A));
-    // Centred on the player window.
     const HWND hwnd = GetSafeHwnd();
-    RECT rcOwner{};
-    RECT rcSelf{};
-    GetWindowRect(hwnd, &rcSelf);
-    if (m_pMain && GetWindowRect(m_pMain->GetSafeHwnd(), &rcOwner))
-        SetWindowPos(hwnd, nullptr, rcOwner.left + (rcOwner.Width() - rcSelf.Width()) / 2,
-                     rcOwner.top + (rcOwner.Height() - rcSelf.Height()) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    // Centred on the player window.
+    if (m_pMain) CenterWindowOver(hwnd, m_pMain->GetSafeHwnd());
 
     if (m_imgProgress.SubclassDlgItem(player::IDC_FILELOAD_PROGRESS, hwnd))
         m_imgProgress.InitControl(loader, skin::kFileLoadProgress0, BCS_IMAGE_KEYED, 0);

@@ -85,7 +85,7 @@ void CTorvixPlayerMainDlg::UpdateDashboard()
 {
     // In full screen the overlay keeps its own copy up to date.
     if (m_nScreenMode == kScreenFull) return;
-    const int unit = GetSpeedUnit();
+    const int unit = m_nSpeedUnit;
     GpsFix fix;
     if (GetSampleAt(m_nPlayPos, fix) && HasPosition(fix)) m_gauge.ShowState(CSpeedGaugeWnd::GetSpeedState(fix.speedKmh, unit, true));
     else m_gauge.ShowState(CSpeedGaugeWnd::GetSpeedState(0.0, unit, false));
@@ -115,12 +115,14 @@ void CTorvixPlayerMainDlg::ShowReadOut()
 
 void CTorvixPlayerMainDlg::OpenDashboard()
 {
-    m_graph.SetSpeedUnit(GetSpeedUnit());
+    // The unit is read once per recording, not every second of play.
+    m_nSpeedUnit = GetSpeedUnit();
+    m_graph.SetSpeedUnit(m_nSpeedUnit);
     m_graph.OpenRecording(m_strPlayFile, m_nDuration);
     m_graph.SetGraphMode(m_nGraphMode);
     m_graph.SetPosition(0);
     const CTorvixGpsData* track = m_graph.GetGpsData();
-    m_gauge.ShowState(CSpeedGaugeWnd::GetIdleState(track && track->IsValidGps(), GetSpeedUnit()));
+    m_gauge.ShowState(CSpeedGaugeWnd::GetIdleState(track && track->IsValidGps(), m_nSpeedUnit));
     UpdateGraphScale();
     m_nPlayPos = 0;
     ShowReadOut();
@@ -139,7 +141,7 @@ void CTorvixPlayerMainDlg::CloseDashboard()
     m_graph.Reset();
     m_graph.SetSuppressed(1);
     m_graph.Draw();
-    m_gauge.ShowState(CSpeedGaugeWnd::GetIdleState(false, GetSpeedUnit()));
+    m_gauge.ShowState(CSpeedGaugeWnd::GetIdleState(false, m_nSpeedUnit));
     m_strPlaceText.clear();
     OnCloseRoute();
 }
@@ -149,7 +151,7 @@ void CTorvixPlayerMainDlg::ResetDashboard()
     m_nPlayPos = 0;
     m_sliderVideo.SetPos(0, 1);
     m_txtPlayTime.SetText(FormatPlayTime(0), 1);
-    m_gauge.ShowState(CSpeedGaugeWnd::GetIdleState(false, GetSpeedUnit()));
+    m_gauge.ShowState(CSpeedGaugeWnd::GetIdleState(false, m_nSpeedUnit));
     m_graph.SetPosition(0);
 }
 
@@ -180,7 +182,7 @@ void CTorvixPlayerMainDlg::UpdateGraphButtons()
 void CTorvixPlayerMainDlg::UpdateGraphScale()
 {
     UINT id = skin::kGraphScaleG;
-    if (m_nGraphMode != 0) id = GetSpeedUnit() != 0 ? skin::kGraphScaleMph : skin::kGraphScaleKmh;
+    if (m_nGraphMode != 0) id = m_nSpeedUnit != 0 ? skin::kGraphScaleMph : skin::kGraphScaleKmh;
     m_imgGraphScale.SetBitmap(0, GetSkinLoader(), id);
     m_imgGraphScale.Draw();
 }

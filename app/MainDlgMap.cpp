@@ -12,7 +12,7 @@ void CTorvixPlayerMainDlg::OnOpenRoute()
 {
     const CTorvixGpsData* track = m_graph.GetGpsData();
     m_map.Reset();
-    m_map.SetSpeedUnit(GetSpeedUnit());
+    m_map.SetSpeedUnit(m_nSpeedUnit);
     m_map.SetGpsData(track, m_nDuration);
     m_map.ShowRoute(track && track->GetGpsCount() > 0 && track->IsValidGps());
     UpdateSpeedcamPanel();

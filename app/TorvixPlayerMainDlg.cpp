@@ -195,7 +195,8 @@ void CTorvixPlayerMainDlg::BuildControls()
 
     InitPicture(m_imgBanner, IDC_BANNER_VIEW, skin::kStartPicture);
     if (m_map.SubclassDlgItem(IDC_MAP, GetSafeHwnd())) m_map.InitControl(loader, GetLanguageIndex());
-    m_map.SetSpeedUnit(GetSpeedUnit());
+    m_nSpeedUnit = GetSpeedUnit();
+    m_map.SetSpeedUnit(m_nSpeedUnit);
     if (m_gauge.SubclassDlgItem(IDC_GAUGE_BG, GetSafeHwnd())) {
         m_gauge.InitControl();
         // The speed figures in the face carried for them.
@@ -203,7 +204,7 @@ void CTorvixPlayerMainDlg::BuildControls()
         m_gauge.m_clrText = 0xFFFFFF;
         m_gauge.m_clrEffect = 0;
         m_gauge.m_clrThird = 0;
-        m_gauge.ShowState(CSpeedGaugeWnd::GetIdleState(false, GetSpeedUnit()));
+        m_gauge.ShowState(CSpeedGaugeWnd::GetIdleState(false, m_nSpeedUnit));
     }
     InitPicture(m_imgGraphPanel, IDC_GRAPH_BG, skin::kGraphPanel);
     InitPicture(m_imgGraphScale, IDC_GRAPH_Y_AXIS, skin::kGraphScaleG);

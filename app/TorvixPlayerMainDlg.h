@@ -272,6 +272,7 @@ private:
     bool m_bSkipTickValid = false;
     int m_nLastPopupText = 0;
     int m_nGraphMode = 0;
+    int m_nSpeedUnit = 0; // "SpeedUnit" as the open recording was opened
     std::wstring m_strPlaceText;
 
     // Lists and browsing.

@@ -1,5 +1,7 @@
 #include "cardtools/TorvixPlayerHelpDlg.h"
 
+#include "cardtools/DialogPlacement.h"
+
 #include "locale/AppFont.h"
 #include "locale/LangRes.h"
 #include "widgets/SkinLoader.h"
@@ -43,12 +45,7 @@ BOOL CTorvixPlayerHelpDlg::OnInitDialog()
     QLBMLoader* loader = GetSkinLoader();
     const HWND hwnd = GetSafeHwnd();
     LoadBackground(loader, kBackground, POINT{0, 0}, RGB(0x1C, 0x22, 0x2A));
-    // Centred on the window that opened it.
-    RECT rcOwner{}, rcSelf{};
-    GetWindowRect(hwnd, &rcSelf);
-    if (HWND owner = GetParent(hwnd); owner && GetWindowRect(owner, &rcOwner))
-        SetWindowPos(hwnd, nullptr, rcOwner.left + (rcOwner.Width() - rcSelf.Width()) / 2,
-                     rcOwner.top + (rcOwner.Height() - rcSelf.Height()) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    CenterWindowOver(hwnd, GetParent(hwnd));
 
     for (int i = 0; i < kTextCount; ++i) {
         CBmpText& line = m_txtLines[static_cast<std::size_t>(i)];

@@ -1,5 +1,7 @@
 #include "cardtools/TorvixPlayerPopUpDlg.h"
 
+#include "cardtools/DialogPlacement.h"
+
 #include "app/Resources.h"
 #include "app/SkinIds.h"
 #include "app/TorvixPlayerDocument.h"
@@ -60,7 +62,7 @@ BOOL CTorvixPlayerPopUpDlg::OnInitDialog()
     TraceA("### %s - %s", "CTorvixPlayerPopUpDlg::OnInitDialog", WideToUtf8(m_strMessage).c_str());
 
     LoadBackgroundEx(loader, skin::kPopupBackground, 1, static_cast<int>(kWhite), 0, POINT{0, 0});
-    CenterOnOwner();
+    CenterWindowOver(GetSafeHwnd(), GetParent(GetSafeHwnd()));
     if (m_imgCaution.SubclassDlgItem(player::IDC_POPUP_CAUTION, GetSafeHwnd()))
         m_imgCaution.InitControl(loader, skin::kPopupCaution, 0, 0);
     if (m_txtMessage.SubclassDlgItem(player::IDC_POPUP_MESSAGE, GetSafeHwnd())) {
@@ -78,19 +80,6 @@ BOOL CTorvixPlayerPopUpDlg::OnInitDialog()
     }
     if (s_bUnattended) PostMessage(GetSafeHwnd(), WM_COMMAND, player::IDC_POPUP_CONFIRM, 0);
     return TRUE;
-}
-
-void CTorvixPlayerPopUpDlg::CenterOnOwner()
-{
-    HWND hwnd = GetSafeHwnd();
-    HWND owner = GetParent(hwnd);
-    RECT rcOwner{};
-    RECT rcSelf{};
-    GetWindowRect(hwnd, &rcSelf);
-    if (!owner || !GetWindowRect(owner, &rcOwner)) return;
-    const int x = rcOwner.left + (rcOwner.Width() - rcSelf.Width()) / 2;
-    const int y = rcOwner.top + (rcOwner.Height() - rcSelf.Height()) / 2;
-    SetWindowPos(hwnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
 }
 
 LRESULT CTorvixPlayerPopUpDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)

@@ -36,8 +36,6 @@ protected:
     int KeyDown(zent::UINT key, zent::UINT repeat, zent::UINT flags) override;
 
 private:
-    void CenterOnOwner();
-
     zent::CBmpStatic m_imgCaution;
     CPopUpMessageText m_txtMessage;
     zent::CBmpButton m_btnConfirm;

@@ -57,8 +57,12 @@ TEST_F(CFanOutTest, EverySecondMovesTheGaugeReadOutGraphAndLabels)
     EXPECT_EQ(main.GetVideoSlider().GetPos(), 54);
     EXPECT_EQ(WideToUtf8(main.GetPlaceTextShown()), "서울특별시\u00a0중구");
 
-    // Miles per hour: 100 km/h reads 62 on needle 49 + 12.
+    // The unit is taken when a recording opens: a change shows from the next opening on. Miles per
+    // hour: 100 km/h reads 62 on needle 49 + 12.
     SetSpeedUnit(1);
+    SendMessage(m_pDlg->GetSafeHwnd(), WM_FFMPEG_PLAY_POS, 60, 54);
+    EXPECT_EQ(main.GetGauge().m_strSpeed, L"100");
+    main.OnListDblClk(0);
     SendMessage(m_pDlg->GetSafeHwnd(), WM_FFMPEG_PLAY_POS, 60, 54);
     EXPECT_EQ(main.GetGauge().m_strSpeed, L"62");
     EXPECT_EQ(main.GetGauge().GetNeedleId(), 61u);
